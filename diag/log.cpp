@@ -1,0 +1,162 @@
+#include "diag/log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+
+#include "fs/platform.h"
+#include "fs/text_buffer.h"
+
+namespace {
+
+struct LogState {
+    char path[kTextBufferSize] = {0};
+    bool hasPath = false;
+    FILE* file = nullptr;
+    bool initialised = false;
+    bool kept = false;
+    bool keepRequest = false;  // KVELL_LOG or QUILLMERE_LOG said "yes"
+    bool ownsFile = false;  // only a file this process created may be deleted
+    bool cleanedUp = false;
+};
+
+LogState state;
+
+std::mutex& logLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+bool keepRequested(const char* variable)
+{
+    char value[kTextBufferSize];
+    return readEnvironment(variable, value, sizeof value) && std::strcmp(value, "yes") == 0;
+}
+
+void exitHandler()
+{
+    logExitCleanup();
+}
+
+// Like the runtime's _tempnam: the directory named by TMP when it exists, else the
+// default one; a name beginning with "qmr_nlog_" that does not exist yet. The file
+// is created exclusively, so nobody else's file is ever truncated.
+FILE* createUniqueLog(char* path, size_t cap)
+{
+    char dir[kTextBufferSize];
+    if (!readEnvironment("TMP", dir, sizeof dir) || dir[0] == '\0' || !directoryExists(dir))
+        copyBounded(dir, sizeof dir, kLogDefaultDirectory);
+    size_t len = std::strlen(dir);
+    const char* separator = (len > 0 && (dir[len - 1] == '\\' || dir[len - 1] == '/')) ? "" : (kPathSeparator == '\\' ? "\\" : "/");
+    unsigned number = static_cast<unsigned>(currentProcessId());
+    for (int attempt = 0; attempt < 1000; ++attempt, ++number) {
+        if (!formatBounded(path, cap, "%s%sqmr_nlog_%u", dir, separator, number))
+            return nullptr;
+        FILE* file = createNewTextFile(path);
+        if (file != nullptr)
+            return file;
+        if (!directoryExists(dir))
+            return nullptr;
+    }
+    return nullptr;
+}
+
+void writeHeader(FILE* file)
+{
+    char module[kTextBufferSize];
+    moduleFileNameNarrow(module, sizeof module);
+    std::time_t now = std::time(nullptr);
+    const char* when = std::ctime(&now);
+    std::fprintf(file, "Started executable %s at %s\n", module, when != nullptr ? when : "?\n");
+    std::fflush(file);
+}
+
+void ensureLog()
+{
+    if (state.hasPath && state.file == nullptr)
+        state.file = std::fopen(state.path, "a");
+    if (state.initialised)
+        return;
+    state.initialised = true;
+
+    state.keepRequest = keepRequested("KVELL_LOG") || keepRequested("QUILLMERE_LOG");
+    if (!state.keepRequest)
+        std::atexit(exitHandler);
+
+    FILE* file = createUniqueLog(state.path, sizeof state.path);
+    if (file == nullptr) {
+        copyBounded(state.path, sizeof state.path, kLogFallbackPath);
+        file = createNewTextFile(state.path);
+    }
+    state.hasPath = true;
+    if (file == nullptr)
+        return;
+    state.file = file;
+    state.ownsFile = true;
+    writeHeader(file);
+}
+
+void writeLine(const char* prefix, const char* format, va_list args)
+{
+    std::lock_guard<std::mutex> guard(logLock());
+    ensureLog();
+    if (state.file == nullptr)
+        return;
+    if (prefix != nullptr)
+        std::fputs(prefix, state.file);
+    std::vfprintf(state.file, format, args);
+    std::fputs("\n", state.file);
+    std::fclose(state.file);
+    state.file = nullptr;
+}
+
+} // namespace
+
+void logInfo(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    writeLine(nullptr, format, args);
+    va_end(args);
+}
+
+void logError(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    writeLine("ERROR: ", format, args);
+    va_end(args);
+}
+
+const char* logFilePath()
+{
+    std::lock_guard<std::mutex> guard(logLock());
+    state.kept = true;
+    return state.hasPath ? state.path : nullptr;
+}
+
+void logExitCleanup()
+{
+    std::lock_guard<std::mutex> guard(logLock());
+    if (state.cleanedUp)
+        return;
+    state.cleanedUp = true;
+    if (state.file != nullptr) {
+        std::fclose(state.file);
+        state.file = nullptr;
+    }
+    if (!state.keepRequest && !state.kept && state.ownsFile && state.hasPath)
+        deleteFileAt(state.path);
+}
+
+void resetLogForTests()
+{
+    std::lock_guard<std::mutex> guard(logLock());
+    if (state.file != nullptr)
+        std::fclose(state.file);
+    state = LogState();
+}

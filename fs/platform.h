@@ -1,0 +1,79 @@
+// The narrow layer between the launcher's logic and the operating system.
+// platform_win.cpp implements it with Win32; platform_posix.cpp gives the host
+// build (unit tests, the build tool) the same services on Linux.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include "fs/wide.h"
+
+// ---- files ---------------------------------------------------------------
+struct FileHandle {
+    intptr_t raw = -1;
+};
+bool isOpen(FileHandle file);
+// Existing file, read access, others may read and write meanwhile.
+FileHandle openFileRead(const char* path);
+// New or replaced file, write access, no sharing.
+FileHandle createFileWrite(const char* path);
+bool seekFile(FileHandle file, int64_t position);
+int64_t tellFile(FileHandle file);
+int64_t sizeOfFile(FileHandle file);
+// One read call; *got receives the bytes read.
+bool readFileBytes(FileHandle file, void* buffer, uint32_t size, uint32_t* got);
+bool writeFileBytes(FileHandle file, const void* buffer, uint32_t size, uint32_t* written);
+void closeFile(FileHandle& file);
+bool deleteFileAt(const char* path);
+bool directoryExists(const char* path);
+// Creates a file that must not exist yet and opens it as a text stream for writing.
+FILE* createNewTextFile(const char* path);
+
+// The system's error code of the last failed call (GetLastError / errno).
+unsigned lastSystemError();
+
+// ---- process -------------------------------------------------------------
+// Environment variable into buf; false when it is not defined or does not fit.
+bool readEnvironment(const char* name, char* buf, size_t cap);
+int currentProcessId();
+// The module path as the narrow API reports it.
+void moduleFileNameNarrow(char* buf, size_t cap);
+[[noreturn]] void exitProcessNow(int code);
+
+// ---- user interface ------------------------------------------------------
+constexpr unsigned kBoxOk = 0x0;
+constexpr unsigned kBoxYesNo = 0x4;
+constexpr unsigned kBoxIconError = 0x10;
+constexpr unsigned kBoxIconWarning = 0x30;
+constexpr int kAnswerYes = 6;
+int showMessageBox(void* owner, const char* text, const char* caption, unsigned style);
+int showMessageBoxWide(void* owner, const WideChar* text, const WideChar* caption, unsigned style);
+// Writes the wide text to standard error (the console's own characters when it is one).
+void writeStandardErrorWide(const WideChar* text);
+
+// ---- paths and code pages ------------------------------------------------
+// Narrow path as the file API takes it <-> UTF-16. Results include the terminator;
+// 0 means failure. usedDefault reports characters the code page cannot represent.
+int toWideFileCodePage(const char* text, WideChar* out, int capUnits);
+int fromWideFileCodePage(const WideChar* text, char* out, int capBytes, bool* usedDefault);
+// System ANSI code page -> UTF-16 (for 8-bit texts shown in wide messages).
+int toWideAnsi(const char* text, WideChar* out, int capUnits);
+// Full path; *filePart receives the offset of the file name part (or the length).
+// Returns the length written, 0 on failure or when it does not fit.
+size_t fullPathName(const char* path, char* out, size_t cap, size_t* filePart);
+bool longPathName(const char* path, char* out, size_t cap);
+struct FileStamp {
+    uint32_t low = 0;
+    uint32_t high = 0;
+};
+bool findFirstEntry(const char* path, FileStamp* lastWrite);
+
+// Fallbacks of the diagnostic log.
+extern const char* const kLogDefaultDirectory;
+extern const char* const kLogFallbackPath;
+extern const char kPathSeparator;
+
+// ---- the launcher's own file ---------------------------------------------
+// The launcher's path as the narrow file API can open it (the long name when the
+// code page represents it, else the short form).
+void launcherPathFromSystem(char* buf, size_t cap);
+bool isWindowsNT();
+bool setCurrentDirectoryPath(const char* path);

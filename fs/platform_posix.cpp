@@ -1,0 +1,250 @@
+// Host implementation of the platform layer. The "file code page" here is
+// Latin-1, so that the code-page passes can be exercised on Linux too: bytes map
+// to U+0000..U+00FF and anything above is not representable.
+#include "fs/platform.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+const char* const kLogDefaultDirectory = "/tmp/";
+const char* const kLogFallbackPath = "/tmp/qmr_nlog";
+const char kPathSeparator = '/';
+
+bool isOpen(FileHandle file)
+{
+    return file.raw != -1;
+}
+
+FileHandle openFileRead(const char* path)
+{
+    FileHandle file;
+    file.raw = ::open(path, O_RDONLY);
+    return file;
+}
+
+FileHandle createFileWrite(const char* path)
+{
+    FileHandle file;
+    file.raw = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    return file;
+}
+
+bool seekFile(FileHandle file, int64_t position)
+{
+    if (position < 0)
+        return false;
+    return ::lseek(static_cast<int>(file.raw), static_cast<off_t>(position), SEEK_SET) >= 0;
+}
+
+int64_t tellFile(FileHandle file)
+{
+    return ::lseek(static_cast<int>(file.raw), 0, SEEK_CUR);
+}
+
+int64_t sizeOfFile(FileHandle file)
+{
+    struct stat st;
+    if (::fstat(static_cast<int>(file.raw), &st) != 0)
+        return -1;
+    return st.st_size;
+}
+
+bool readFileBytes(FileHandle file, void* buffer, uint32_t size, uint32_t* got)
+{
+    ssize_t n = ::read(static_cast<int>(file.raw), buffer, size);
+    *got = n > 0 ? static_cast<uint32_t>(n) : 0;
+    return n >= 0;
+}
+
+bool writeFileBytes(FileHandle file, const void* buffer, uint32_t size, uint32_t* written)
+{
+    ssize_t n = ::write(static_cast<int>(file.raw), buffer, size);
+    *written = n > 0 ? static_cast<uint32_t>(n) : 0;
+    return n >= 0;
+}
+
+void closeFile(FileHandle& file)
+{
+    if (isOpen(file))
+        ::close(static_cast<int>(file.raw));
+    file.raw = -1;
+}
+
+bool deleteFileAt(const char* path)
+{
+    return ::unlink(path) == 0;
+}
+
+bool directoryExists(const char* path)
+{
+    struct stat st;
+    return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FILE* createNewTextFile(const char* path)
+{
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0)
+        return nullptr;
+    FILE* stream = ::fdopen(fd, "w");
+    if (stream == nullptr)
+        ::close(fd);
+    return stream;
+}
+
+unsigned lastSystemError()
+{
+    return static_cast<unsigned>(errno);
+}
+
+bool readEnvironment(const char* name, char* buf, size_t cap)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || std::strlen(value) >= cap) {
+        if (cap > 0)
+            buf[0] = '\0';
+        return false;
+    }
+    std::strcpy(buf, value);
+    return true;
+}
+
+int currentProcessId()
+{
+    return static_cast<int>(::getpid());
+}
+
+void moduleFileNameNarrow(char* buf, size_t cap)
+{
+    ssize_t n = ::readlink("/proc/self/exe", buf, cap - 1);
+    buf[n > 0 ? static_cast<size_t>(n) : 0] = '\0';
+}
+
+void exitProcessNow(int code)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(code);
+}
+
+int showMessageBox(void*, const char* text, const char* caption, unsigned)
+{
+    std::fprintf(stderr, "[%s] %s\n", caption, text);
+    return kAnswerYes;
+}
+
+int showMessageBoxWide(void*, const WideChar* text, const WideChar* caption, unsigned)
+{
+    std::fprintf(stderr, "[%s] %s\n", utf8FromWide(caption).c_str(), utf8FromWide(text).c_str());
+    return kAnswerYes;
+}
+
+void writeStandardErrorWide(const WideChar* text)
+{
+    std::fprintf(stderr, "%s\n", utf8FromWide(text).c_str());
+    std::fflush(stderr);
+}
+
+int toWideFileCodePage(const char* text, WideChar* out, int capUnits)
+{
+    int i = 0;
+    for (;; ++i) {
+        if (i >= capUnits)
+            return 0;
+        out[i] = static_cast<unsigned char>(text[i]);
+        if (text[i] == '\0')
+            return i + 1;
+    }
+}
+
+int fromWideFileCodePage(const WideChar* text, char* out, int capBytes, bool* usedDefault)
+{
+    bool defaulted = false;
+    int i = 0;
+    for (;; ++i) {
+        if (i >= capBytes)
+            return 0;
+        if (text[i] > 0xFF) {
+            out[i] = '?';
+            defaulted = true;
+        } else {
+            out[i] = static_cast<char>(text[i]);
+        }
+        if (text[i] == 0)
+            break;
+    }
+    if (usedDefault != nullptr)
+        *usedDefault = defaulted;
+    return i + 1;
+}
+
+int toWideAnsi(const char* text, WideChar* out, int capUnits)
+{
+    return toWideFileCodePage(text, out, capUnits);
+}
+
+size_t fullPathName(const char* path, char* out, size_t cap, size_t* filePart)
+{
+    // Lexical: the host has no drive letters; resolve against the current directory.
+    std::string full;
+    if (path[0] != '/') {
+        char cwd[PATH_MAX];
+        if (::getcwd(cwd, sizeof cwd) == nullptr)
+            return 0;
+        full = cwd;
+        full += '/';
+    }
+    full += path;
+    if (full.size() + 1 > cap) {
+        if (cap > 0)
+            out[0] = '\0';
+        return 0;
+    }
+    std::strcpy(out, full.c_str());
+    if (filePart != nullptr) {
+        const char* slash = std::strrchr(out, '/');
+        *filePart = slash != nullptr ? static_cast<size_t>(slash - out) + 1 : 0;
+    }
+    return full.size();
+}
+
+bool longPathName(const char* path, char* out, size_t cap)
+{
+    if (std::strlen(path) >= cap)
+        return false;
+    std::strcpy(out, path);
+    return true;
+}
+
+bool findFirstEntry(const char* path, FileStamp* lastWrite)
+{
+    struct stat st;
+    if (::stat(path, &st) != 0)
+        return false;
+    if (lastWrite != nullptr) {
+        uint64_t t = static_cast<uint64_t>(st.st_mtime);
+        lastWrite->low = static_cast<uint32_t>(t);
+        lastWrite->high = static_cast<uint32_t>(t >> 32);
+    }
+    return true;
+}
+
+bool isWindowsNT()
+{
+    return false;
+}
+
+void launcherPathFromSystem(char* buf, size_t cap)
+{
+    moduleFileNameNarrow(buf, cap);
+}
+
+bool setCurrentDirectoryPath(const char* path)
+{
+    return ::chdir(path) == 0;
+}

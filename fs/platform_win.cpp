@@ -1,0 +1,305 @@
+#include "fs/platform.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdlib>
+#include <cstring>
+
+const char* const kLogDefaultDirectory = "c:\\";
+const char* const kLogFallbackPath = "c:\\qmr_nlog";
+const char kPathSeparator = '\\';
+
+namespace {
+HANDLE toHandle(FileHandle file)
+{
+    return reinterpret_cast<HANDLE>(file.raw);
+}
+FileHandle fromHandle(HANDLE handle)
+{
+    FileHandle file;
+    file.raw = handle == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(handle);
+    return file;
+}
+UINT fileCodePage()
+{
+    return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+}
+} // namespace
+
+bool isOpen(FileHandle file)
+{
+    return file.raw != -1;
+}
+
+FileHandle openFileRead(const char* path)
+{
+    return fromHandle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+FileHandle createFileWrite(const char* path)
+{
+    return fromHandle(
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool seekFile(FileHandle file, int64_t position)
+{
+    if (position < 0)
+        return false;
+    LARGE_INTEGER to;
+    to.QuadPart = position;
+    return SetFilePointerEx(toHandle(file), to, nullptr, FILE_BEGIN) != 0;
+}
+
+int64_t tellFile(FileHandle file)
+{
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    LARGE_INTEGER now;
+    if (!SetFilePointerEx(toHandle(file), zero, &now, FILE_CURRENT))
+        return -1;
+    return now.QuadPart;
+}
+
+int64_t sizeOfFile(FileHandle file)
+{
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(toHandle(file), &size))
+        return -1;
+    return size.QuadPart;
+}
+
+bool readFileBytes(FileHandle file, void* buffer, uint32_t size, uint32_t* got)
+{
+    DWORD n = 0;
+    BOOL ok = ReadFile(toHandle(file), buffer, size, &n, nullptr);
+    *got = n;
+    return ok != 0;
+}
+
+bool writeFileBytes(FileHandle file, const void* buffer, uint32_t size, uint32_t* written)
+{
+    DWORD n = 0;
+    BOOL ok = WriteFile(toHandle(file), buffer, size, &n, nullptr);
+    *written = n;
+    return ok != 0;
+}
+
+void closeFile(FileHandle& file)
+{
+    if (isOpen(file))
+        CloseHandle(toHandle(file));
+    file.raw = -1;
+}
+
+bool deleteFileAt(const char* path)
+{
+    return DeleteFileA(path) != 0;
+}
+
+bool directoryExists(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+FILE* createNewTextFile(const char* path)
+{
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_TEXT | _O_APPEND);
+    if (fd == -1) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* stream = _fdopen(fd, "w");
+    if (stream == nullptr)
+        _close(fd);
+    return stream;
+}
+
+unsigned lastSystemError()
+{
+    return GetLastError();
+}
+
+bool readEnvironment(const char* name, char* buf, size_t cap)
+{
+    DWORD n = GetEnvironmentVariableA(name, buf, static_cast<DWORD>(cap));
+    if (n == 0 || n >= cap) {
+        if (cap > 0)
+            buf[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+int currentProcessId()
+{
+    return static_cast<int>(GetCurrentProcessId());
+}
+
+void moduleFileNameNarrow(char* buf, size_t cap)
+{
+    DWORD n = GetModuleFileNameA(nullptr, buf, static_cast<DWORD>(cap));
+    if (n == 0 || n >= cap)
+        buf[n == 0 ? 0 : cap - 1] = '\0';
+}
+
+void exitProcessNow(int code)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ExitProcess(static_cast<UINT>(code));
+}
+
+int showMessageBox(void* owner, const char* text, const char* caption, unsigned style)
+{
+    return MessageBoxA(static_cast<HWND>(owner), text, caption, style);
+}
+
+int showMessageBoxWide(void* owner, const WideChar* text, const WideChar* caption, unsigned style)
+{
+    return MessageBoxW(static_cast<HWND>(owner), text, caption, style);
+}
+
+void writeStandardErrorWide(const WideChar* text)
+{
+    std::fflush(stderr);
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    int units = static_cast<int>(std::wcslen(text));
+    if (err != nullptr && err != INVALID_HANDLE_VALUE && GetConsoleMode(err, &mode)) {
+        DWORD written = 0;
+        WriteConsoleW(err, text, static_cast<DWORD>(units), &written, nullptr);
+        WriteConsoleW(err, L"\n", 1, &written, nullptr);
+        return;
+    }
+    // A pipe or file gets the text in the console's output code page.
+    UINT codePage = GetConsoleOutputCP();
+    if (codePage == 0)
+        codePage = CP_ACP;
+    int bytes = WideCharToMultiByte(codePage, 0, text, units, nullptr, 0, nullptr, nullptr);
+    if (bytes > 0) {
+        char* out = static_cast<char*>(std::malloc(static_cast<size_t>(bytes)));
+        if (out != nullptr) {
+            WideCharToMultiByte(codePage, 0, text, units, out, bytes, nullptr, nullptr);
+            std::fwrite(out, 1, static_cast<size_t>(bytes), stderr);
+            std::free(out);
+        }
+    }
+    std::fputs("\n", stderr);
+    std::fflush(stderr);
+}
+
+int toWideFileCodePage(const char* text, WideChar* out, int capUnits)
+{
+    return MultiByteToWideChar(fileCodePage(), 0, text, -1, out, capUnits);
+}
+
+int fromWideFileCodePage(const WideChar* text, char* out, int capBytes, bool* usedDefault)
+{
+    BOOL defaulted = FALSE;
+    UINT codePage = fileCodePage();
+    // UTF-8 (and a few others) refuse the default-character arguments.
+    bool defaultAllowed = codePage != CP_UTF8 && GetACP() != CP_UTF8;
+    int n = WideCharToMultiByte(codePage, 0, text, -1, out, capBytes, defaultAllowed ? "?" : nullptr,
+                                defaultAllowed ? &defaulted : nullptr);
+    if (usedDefault != nullptr)
+        *usedDefault = defaulted != FALSE;
+    return n;
+}
+
+int toWideAnsi(const char* text, WideChar* out, int capUnits)
+{
+    return MultiByteToWideChar(CP_ACP, 0, text, -1, out, capUnits);
+}
+
+size_t fullPathName(const char* path, char* out, size_t cap, size_t* filePart)
+{
+    char* part = nullptr;
+    DWORD n = GetFullPathNameA(path, static_cast<DWORD>(cap), out, &part);
+    if (n == 0 || n >= cap) {
+        if (cap > 0)
+            out[0] = '\0';
+        return 0;
+    }
+    if (filePart != nullptr)
+        *filePart = part != nullptr ? static_cast<size_t>(part - out) : n;
+    return n;
+}
+
+bool longPathName(const char* path, char* out, size_t cap)
+{
+    DWORD n = GetLongPathNameA(path, out, static_cast<DWORD>(cap));
+    return n != 0 && n < cap;
+}
+
+bool findFirstEntry(const char* path, FileStamp* lastWrite)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE found = FindFirstFileA(path, &data);
+    if (found == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(found);
+    if (lastWrite != nullptr) {
+        lastWrite->low = data.ftLastWriteTime.dwLowDateTime;
+        lastWrite->high = data.ftLastWriteTime.dwHighDateTime;
+    }
+    return true;
+}
+
+bool isWindowsNT()
+{
+    OSVERSIONINFOA info;
+    std::memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info))
+        return false;
+    return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+namespace {
+// The UTF-16 name converted to the file code page; accepted only when every
+// character was representable and it ends with ".exe".
+bool acceptConverted(const wchar_t* wide, char* buf, size_t cap)
+{
+    bool usedDefault = false;
+    if (fromWideFileCodePage(wide, buf, static_cast<int>(cap), &usedDefault) == 0 || usedDefault)
+        return false;
+    size_t len = std::strlen(buf);
+    return len >= 4 && _stricmp(buf + len - 4, ".exe") == 0;
+}
+} // namespace
+
+void launcherPathFromSystem(char* buf, size_t cap)
+{
+    buf[0] = '\0';
+    if (!isWindowsNT()) {
+        moduleFileNameNarrow(buf, cap);
+        return;
+    }
+    static wchar_t wide[8192];
+    DWORD n = GetModuleFileNameW(nullptr, wide, 8192);
+    if (n > 0 && n < 8192 && acceptConverted(wide, buf, cap))
+        return;
+    static wchar_t shortWide[8192];
+    DWORD s = n > 0 && n < 8192 ? GetShortPathNameW(wide, shortWide, 8192) : 0;
+    if (s > 0 && s < 8192 && acceptConverted(shortWide, buf, cap))
+        return;
+    char narrow[8192];
+    moduleFileNameNarrow(narrow, sizeof narrow);
+    DWORD m = GetShortPathNameA(narrow, buf, static_cast<DWORD>(cap));
+    if (m == 0 || m >= cap)
+        buf[0] = '\0';
+}
+
+bool setCurrentDirectoryPath(const char* path)
+{
+    return SetCurrentDirectoryA(path) != 0;
+}

@@ -1,0 +1,79 @@
+// The Windows GUI entry point.
+#include <windows.h>
+#include <commctrl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "diag/log.h"
+#include "installer/reboot.h"
+#include "launcher/command_line.h"
+#include "launcher/init_launcher.h"
+#include "launcher/launcher_state.h"
+#include "launcher/switches.h"
+
+namespace {
+constexpr char kRebootCommand[] = "__qmr_reboot";
+constexpr char kLanguageRestartPrefix[] = "__qmr_lang_restart";
+
+// A GUI program starts without standard streams unless its parent handed some
+// over; after attaching a console, streams that lead nowhere go to it.
+void connectStream(FILE* stream, DWORD which, const char* mode)
+{
+    HANDLE handle = GetStdHandle(which);
+    bool usable = handle != nullptr && handle != INVALID_HANDLE_VALUE && _fileno(stream) >= 0 &&
+                  _get_osfhandle(_fileno(stream)) != -1 && _get_osfhandle(_fileno(stream)) != -2;
+    if (!usable)
+        freopen("CONOUT$", mode, stream);
+}
+} // namespace
+
+bool attachConsole()
+{
+    using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto attach = kernel != nullptr
+                      ? reinterpret_cast<AttachConsoleFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "AttachConsole")))
+                      : nullptr;
+    bool ready = false;
+    if (attach != nullptr) {
+        ready = attach(ATTACH_PARENT_PROCESS) != 0 || GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    if (!ready)
+        ready = AllocConsole() != 0;
+    if (ready) {
+        connectStream(stdout, STD_OUTPUT_HANDLE, "w");
+        connectStream(stderr, STD_ERROR_HANDLE, "w");
+    }
+    return ready;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+{
+    if (commandLine != nullptr && commandLine[0] != '\0' && std::strcmp(commandLine, kRebootCommand) == 0) {
+        rebootMachine();
+        return 0;
+    }
+    logInfo("Init");
+    if (commandLine != nullptr &&
+        std::strncmp(commandLine, kLanguageRestartPrefix, std::strlen(kLanguageRestartPrefix)) == 0) {
+        languageRestart = true;
+        quiet = true;
+    }
+    InitCommonControls();
+    initLauncher(instance);
+
+    ArgList args;
+    splitCommandLine(GetCommandLineW(), args);
+    if (applySwitches(args, attachConsole) == SwitchResult::NoConsole) {
+        MessageBoxA(nullptr, "Error: Could not allocate console.", "quillmere", MB_OK);
+        std::exit(1);
+    }
+
+    appInstance = instance;
+    logInfo("Init done");
+    args.clear();
+    return 0;
+}

@@ -1,0 +1,27 @@
+#include "launcher/init_launcher.h"
+
+#include "fs/paths.h"
+#include "launcher/launcher_state.h"
+#include "payload/config_ids.h"
+#include "payload/config_store.h"
+#include "payload/load_payload.h"
+
+void initLauncher(void* instance)
+{
+    loadPayload();
+    appInstance = instance;
+
+    char flavour[kTextBufferSize];
+    getString(cfg::kFlavour, flavour, sizeof flavour);
+    flavourLetter = flavour[0];
+
+    if (!languageRestart) {
+        char configured[kTextBufferSize];
+        getString(cfg::kWorkingDirectory, configured, sizeof configured);
+        if (configured[0] != '\0') {
+            char full[kTextBufferSize];
+            getFullPath(full, configured, true);
+            setCurrentDirectoryPath(full);  // a failure leaves the directory as it is
+        }
+    }
+}
