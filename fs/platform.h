@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 #include "fs/wide.h"
 
 // ---- files ---------------------------------------------------------------
@@ -77,3 +79,25 @@ extern const char kPathSeparator;
 void launcherPathFromSystem(char* buf, size_t cap);
 bool isWindowsNT();
 bool setCurrentDirectoryPath(const char* path);
+
+// ---- directories, temporary names, environment block ----------------------
+bool createDirectoryAt(const char* path);
+bool removeDirectoryAt(const char* path);
+// GetTempPathA: the length reported (0 on failure); buf holds the path.
+unsigned tempPathNarrow(char* buf, size_t cap);
+// GetTempFileNameA with a system-chosen number; creates the empty file.
+bool tempFileNameIn(const char* dir, const char* prefix, char* out, size_t cap);
+void windowsDirectoryPath(char* buf, size_t cap);
+struct DirEntry {
+    std::string name;
+    bool isDirectory = false;
+};
+// The entries FindFirstFile/FindNextFile return for pattern, in their order.
+bool findEntries(const char* pattern, std::vector<DirEntry>* entries);
+// The process's narrow environment block, entry by entry, in block order.
+std::vector<std::string> environmentEntries();
+// Like readEnvironment, also telling whether the variable is not defined at all.
+bool readEnvironmentEx(const char* name, char* buf, size_t cap, bool* notDefined);
+int consoleOutputCodePage();
+// Opens a text file for reading ("rt"); nullptr when it cannot.
+FILE* openTextFile(const char* path);

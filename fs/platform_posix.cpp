@@ -10,6 +10,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <dirent.h>
+
+extern char** environ;
 
 const char* const kLogDefaultDirectory = "/tmp/";
 const char* const kLogFallbackPath = "/tmp/qmr_nlog";
@@ -247,4 +250,106 @@ void launcherPathFromSystem(char* buf, size_t cap)
 bool setCurrentDirectoryPath(const char* path)
 {
     return ::chdir(path) == 0;
+}
+
+bool createDirectoryAt(const char* path)
+{
+    return ::mkdir(path, 0755) == 0;
+}
+
+bool removeDirectoryAt(const char* path)
+{
+    return ::rmdir(path) == 0;
+}
+
+unsigned tempPathNarrow(char* buf, size_t cap)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    if (dir.back() != '/')
+        dir += '/';
+    if (dir.size() + 1 > cap) {
+        buf[0] = '\0';
+        return static_cast<unsigned>(dir.size() + 1);
+    }
+    std::strcpy(buf, dir.c_str());
+    return static_cast<unsigned>(dir.size());
+}
+
+bool tempFileNameIn(const char* dir, const char* prefix, char* out, size_t cap)
+{
+    std::string pattern = std::string(dir);
+    if (!pattern.empty() && pattern.back() != '/')
+        pattern += '/';
+    pattern += prefix;
+    pattern += "XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    if (std::strlen(name.data()) + 1 > cap) {
+        ::unlink(name.data());
+        return false;
+    }
+    std::strcpy(out, name.data());
+    return true;
+}
+
+void windowsDirectoryPath(char* buf, size_t cap)
+{
+    if (cap > 0)
+        buf[0] = '\0';
+}
+
+bool findEntries(const char* pattern, std::vector<DirEntry>* entries)
+{
+    // The host has no wildcard search: "dir/*.ext" lists dir's names ending in .ext.
+    std::string text(pattern);
+    size_t star = text.find_last_of("/\\");
+    std::string dir = star == std::string::npos ? "." : text.substr(0, star);
+    std::string mask = star == std::string::npos ? text : text.substr(star + 1);
+    std::string suffix = mask.size() > 0 && mask[0] == '*' ? mask.substr(1) : mask;
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr)
+        return false;
+    size_t before = entries->size();
+    while (dirent* e = ::readdir(d)) {
+        std::string name = e->d_name;
+        bool matches = mask == "*.*" || (name.size() >= suffix.size() &&
+                                         name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0);
+        if (!matches)
+            continue;
+        DirEntry entry;
+        entry.name = name;
+        entry.isDirectory = directoryExists((dir + "/" + name).c_str());
+        entries->push_back(entry);
+    }
+    ::closedir(d);
+    return entries->size() > before;
+}
+
+std::vector<std::string> environmentEntries()
+{
+    std::vector<std::string> entries;
+    for (char** p = environ; *p != nullptr; ++p)
+        entries.emplace_back(*p);
+    return entries;
+}
+
+bool readEnvironmentEx(const char* name, char* buf, size_t cap, bool* notDefined)
+{
+    *notDefined = std::getenv(name) == nullptr;
+    return readEnvironment(name, buf, cap) && buf[0] != '\0';
+}
+
+int consoleOutputCodePage()
+{
+    return 65001;
+}
+
+FILE* openTextFile(const char* path)
+{
+    return std::fopen(path, "r");
 }

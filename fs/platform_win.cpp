@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fs/text_buffer.h"
+
 const char* const kLogDefaultDirectory = "c:\\";
 const char* const kLogFallbackPath = "c:\\qmr_nlog";
 const char kPathSeparator = '\\';
@@ -302,4 +304,89 @@ void launcherPathFromSystem(char* buf, size_t cap)
 bool setCurrentDirectoryPath(const char* path)
 {
     return SetCurrentDirectoryA(path) != 0;
+}
+
+bool createDirectoryAt(const char* path)
+{
+    return CreateDirectoryA(path, nullptr) != 0;
+}
+
+bool removeDirectoryAt(const char* path)
+{
+    return RemoveDirectoryA(path) != 0;
+}
+
+unsigned tempPathNarrow(char* buf, size_t cap)
+{
+    DWORD n = GetTempPathA(static_cast<DWORD>(cap), buf);
+    if (n == 0 || n >= cap)
+        buf[0] = '\0';
+    return n;
+}
+
+bool tempFileNameIn(const char* dir, const char* prefix, char* out, size_t cap)
+{
+    // GetTempFileNameA writes up to MAX_PATH characters.
+    char name[MAX_PATH + 1];
+    if (GetTempFileNameA(dir, prefix, 0, name) == 0)
+        return false;
+    return copyBounded(out, cap, name);
+}
+
+void windowsDirectoryPath(char* buf, size_t cap)
+{
+    UINT n = GetWindowsDirectoryA(buf, static_cast<UINT>(cap));
+    if (n == 0 || n >= cap)
+        buf[0] = '\0';
+}
+
+bool findEntries(const char* pattern, std::vector<DirEntry>* entries)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE found = FindFirstFileA(pattern, &data);
+    if (found == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        DirEntry entry;
+        entry.name = data.cFileName;
+        entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entries->push_back(entry);
+    } while (FindNextFileA(found, &data));
+    FindClose(found);
+    return true;
+}
+
+std::vector<std::string> environmentEntries()
+{
+    std::vector<std::string> entries;
+    char* block = GetEnvironmentStrings();
+    if (block == nullptr)
+        return entries;
+    for (const char* p = block; *p != '\0'; p += std::strlen(p) + 1)
+        entries.emplace_back(p);
+    FreeEnvironmentStringsA(block);
+    return entries;
+}
+
+bool readEnvironmentEx(const char* name, char* buf, size_t cap, bool* notDefined)
+{
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableA(name, buf, static_cast<DWORD>(cap));
+    *notDefined = n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND;
+    if (n == 0 || n >= cap) {
+        if (cap > 0)
+            buf[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+int consoleOutputCodePage()
+{
+    return static_cast<int>(GetConsoleOutputCP());
+}
+
+FILE* openTextFile(const char* path)
+{
+    return std::fopen(path, "rt");
 }

@@ -1,0 +1,3 @@
+#include "instance/instance_state.h"
+
+char instanceSemaphoreName[kTextBufferSize] = {0};

@@ -1,0 +1,112 @@
+#include "launch/expand_variables.h"
+
+#include <cstring>
+
+#include "diag/log.h"
+#include "fs/paths.h"
+#include "fs/platform.h"
+#include "payload/included_files.h"
+
+char runtimeHome[kTextBufferSize] = {0};
+
+void setRuntimeHome(const char* javaExecutable)
+{
+    copyBounded(runtimeHome, sizeof runtimeHome, javaExecutable);
+    size_t len = std::strlen(runtimeHome);
+    const char* javaw = "javaw.exe";
+    size_t cut = len >= 9 && std::strcmp(runtimeHome + len - 9, javaw) == 0 ? 9 : 8;
+    runtimeHome[len >= cut ? len - cut : 0] = '\0';
+    appendBounded(runtimeHome, sizeof runtimeHome, "..");
+}
+
+void replaceAll(char* text, const char* pattern, const char* value)
+{
+    size_t patternLen = std::strlen(pattern);
+    size_t valueLen = std::strlen(value);
+    if (patternLen == 0)
+        return;
+    char* at = std::strstr(text, pattern);
+    while (at != nullptr) {
+        size_t textLen = std::strlen(text);
+        if (textLen - patternLen + valueLen >= kTextBufferSize) {
+            logInfo("not expanding %s: the text would exceed %d bytes: %s", pattern,
+                    static_cast<int>(kTextBufferSize), text);
+            at = std::strstr(at + patternLen, pattern);
+            continue;
+        }
+        size_t tailLen = std::strlen(at + patternLen);
+        std::memmove(at + valueLen, at + patternLen, tailLen + 1);
+        std::memcpy(at, value, valueLen);
+        logInfo("expanding %s to %s in %s.", pattern, value, text);
+        at = std::strstr(at + valueLen, pattern);
+    }
+}
+
+namespace {
+
+void upperCaseAscii(char* text)
+{
+    for (; *text != '\0'; ++text) {
+        if (*text >= 'a' && *text <= 'z')
+            *text = static_cast<char>(*text - 'a' + 'A');
+    }
+}
+
+void expandEnvironment(char* text)
+{
+    for (const std::string& entry : environmentEntries()) {
+        char copy[kTextBufferSize];
+        copyBounded(copy, sizeof copy, entry.c_str());
+        char* equals = std::strchr(copy, '=');
+        if (equals == nullptr)
+            continue;
+        *equals = '\0';
+        const char* value = equals + 1;
+        char pattern[kTextBufferSize];
+        if (!formatBounded(pattern, sizeof pattern, "${%s}", copy))
+            continue;
+        replaceAll(text, pattern, value);
+        upperCaseAscii(pattern);
+        replaceAll(text, pattern, value);
+    }
+}
+
+} // namespace
+
+void expandVariables(char* text)
+{
+    // Cheap exit: every placeholder has a "%" or a "${".
+    if (std::strchr(text, '%') == nullptr && std::strstr(text, "${") == nullptr)
+        return;
+    char exeDir[kTextBufferSize];
+    resolveFromLauncherDir(exeDir, "");
+    struct Row {
+        const char* pattern;
+        const char* value;
+    };
+    const Row rows[] = {
+        {"%KVELL_EXEDIR%", exeDir},
+        {"%QUILLMERE_EXEDIR%", exeDir},
+        {"%KVELL_TEMPDIR%", extractionDir},
+        {"%QUILLMERE_TEMPDIR%", extractionDir},
+        {"%KVELL_PATHLIST_SEPARATOR%", ";"},
+        {"%QUILLMERE_PATHLIST_SEPARATOR%", ";"},
+        {"%KVELL_JVM_HOME%", runtimeHome},
+        {"%QUILLMERE_JVM_HOME%", runtimeHome},
+        {"${KVELL_EXEDIR}", exeDir},
+        {"${QUILLMERE_EXEDIR}", exeDir},
+        {"${KVELL_TEMPDIR}", extractionDir},
+        {"${QUILLMERE_TEMPDIR}", extractionDir},
+        {"${KVELL_PATHLIST_SEPARATOR}", ";"},
+        {"${QUILLMERE_PATHLIST_SEPARATOR}", ";"},
+        {"${KVELL_JVM_HOME}", runtimeHome},
+        {"${QUILLMERE_JVM_HOME}", runtimeHome},
+        {"${launcher:sys.launcherDirectory}", exeDir},
+        {"${launcher:sys.launcherTempDirectory}", extractionDir},
+        {"${launcher:sys.pathlistSeparator}", ";"},
+        {"${launcher:sys.jvmHome}", runtimeHome},
+    };
+    for (const Row& row : rows)
+        replaceAll(text, row.pattern, row.value);
+    expandEnvironment(text);
+}

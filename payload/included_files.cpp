@@ -1,0 +1,170 @@
+#include "payload/included_files.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "diag/errors.h"
+#include "diag/log.h"
+#include "payload/config_ids.h"
+#include "payload/config_store.h"
+#include "payload/load_payload.h"
+#include "payload/payload_reader.h"
+#include "payload/scramble.h"
+#include "payload/temp_dir.h"
+
+char extractionDir[kTextBufferSize] = {0};
+int64_t unextractedPosition = 0;
+
+namespace {
+constexpr uint32_t kCopyBufferSize = 8192;
+
+std::vector<std::string> splitNames(const char* list)
+{
+    std::vector<std::string> names;
+    const char* p = list;
+    while (*p != '\0') {
+        const char* end = std::strchr(p, ';');
+        size_t len = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
+        if (len > 0)
+            names.emplace_back(p, len);
+        p += len;
+        if (*p == ';')
+            ++p;
+    }
+    return names;
+}
+
+void removeExtractionDir(const char* dir)
+{
+    emptyDirectory(dir);
+    removeDirectoryAt(dir);
+}
+} // namespace
+
+bool isPlainFileName(const char* name)
+{
+    if (name[0] == '\0' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+        return false;
+    return std::strpbrk(name, "\\/:") == nullptr;
+}
+
+void descrambleBuffer(unsigned char* data, size_t size)
+{
+    uint64_t key;
+    std::memset(&key, kScrambleByte, sizeof key);
+    size_t i = 0;
+    for (; i + sizeof key <= size; i += sizeof key) {
+        uint64_t word;
+        std::memcpy(&word, data + i, sizeof word);
+        word ^= key;
+        std::memcpy(data + i, &word, sizeof word);
+    }
+    for (; i < size; ++i)
+        data[i] ^= kScrambleByte;
+}
+
+int copyBytes(FileHandle source, FileHandle target, int64_t size, bool descramble)
+{
+    alignas(16) static thread_local unsigned char buffer[kCopyBufferSize];
+    int64_t copied = 0;
+    while (copied < size) {
+        int64_t left = size - copied;
+        uint32_t want = left < kCopyBufferSize ? static_cast<uint32_t>(left) : kCopyBufferSize;
+        uint32_t got = 0;
+        if (!readFileBytes(source, buffer, want, &got) || got == 0) {
+            logError("ReadFile failed %d %d %" PRId64, static_cast<int>(got), static_cast<int>(lastSystemError()),
+                     copied);
+            return kCopyReadFailed;
+        }
+        if (descramble)
+            descrambleBuffer(buffer, got);
+        uint32_t done = 0;
+        while (done < got) {
+            uint32_t written = 0;
+            if (!writeFileBytes(target, buffer + done, got - done, &written) || written == 0) {
+                logError("WriteFile failed %d %d", static_cast<int>(got - done), static_cast<int>(lastSystemError()));
+                return kCopyWriteFailed;
+            }
+            done += written;
+        }
+        copied += got;
+    }
+    return kCopyOk;
+}
+
+int copyIncludedFile(FileHandle launcher, const char* target)
+{
+    int64_t size = 0;
+    if (!readLong(launcher, &size))
+        return -1;  // the caller ends the process: the record itself is missing
+    logInfo("extracting %s (size: %" PRId64 ")", target, size);
+    if (size <= 0)
+        return kCopyOk;
+    FileHandle out = createFileWrite(target);
+    if (!isOpen(out))
+        fatalErrorById(cfg::kMsgInternalError, "11");
+    int result = copyBytes(launcher, out, size, true);
+    closeFile(out);
+    return result;
+}
+
+int extractIncludedFiles(char* dir)
+{
+    logInfo("extracting files");
+    int count = getInt(cfg::kIncludedFileCount);
+    logInfo("Included files: %d", count);
+    dir[0] = '\0';
+    unextractedPosition = 0;
+    if (count <= 0)
+        return kCopyOk;
+
+    FileHandle launcher = openLauncherFile();
+    seekFile(launcher, includedFilesOffset);
+    char tempFile[kTextBufferSize];
+    makeTempFileName(tempFile);
+    formatBounded(dir, kTextBufferSize, "%s_dir", tempFile);
+    logInfo("Temp dir: %s", dir);
+    if (!createDirectoryAt(dir)) {
+        closeFile(launcher);
+        fatalErrorById(cfg::kMsgInternalError, "7");
+    }
+
+    char names[kTextBufferSize];
+    getString(cfg::kIncludedFileNames, names, sizeof names);
+    int extracted = 0;
+    for (const std::string& name : splitNames(names)) {
+        if (extracted >= count)
+            break;
+        char target[kTextBufferSize];
+        joinPath(target, sizeof target, dir, name.c_str());
+        int result = kCopyOk;
+        if (!isPlainFileName(name.c_str())) {
+            // Never write outside the extraction directory.
+            logError("Included file name is not a plain file name: %s", name.c_str());
+            result = kCopyWriteFailed;
+        } else {
+            result = copyIncludedFile(launcher, target);
+        }
+        if (result < 0) {
+            unsigned error = lastSystemError();
+            closeFile(launcher);
+            removeExtractionDir(dir);
+            std::printf("error %d\n", static_cast<int>(error));
+            fatalError("Internal Error: readLong");
+        }
+        if (result != kCopyOk) {
+            logError("Failed to extract %s", target);
+            closeFile(launcher);
+            removeExtractionDir(dir);
+            return result;
+        }
+        ++extracted;
+    }
+    unextractedPosition = tellFile(launcher);
+    closeFile(launcher);
+    logInfo("extracting files done");
+    return kCopyOk;
+}
