@@ -1,0 +1,481 @@
+// runner.exe: starts one program for the scenario tests with an exact command
+// line, environment and working directory, hands it our standard handles, answers
+// its message boxes and records them, and ends it when it takes too long.
+//
+//   runner.exe [options] EXE [ARGS...]
+//   runner.exe --args-file FILE      (all arguments from FILE: UTF-8, each one
+//                                     terminated by a NUL byte)
+//
+// Options:
+//   --set NAME=VALUE    set a variable in the child's environment
+//   --unset NAME        remove a variable (names compare without case)
+//   --clear-env         start from an empty environment instead of ours
+//   --cmdline TEXT      the child's whole command line, program part included,
+//                       exactly as GetCommandLineW will return it; without it the
+//                       line is "EXE" followed by ARGS joined by single blanks
+//   --cwd DIR           the child's working directory
+//   --boxes FILE        append one JSON line per message box of the child
+//   --answer LIST       buttons to press: ok, yes, no, cancel, or a comma-separated
+//                       list (the n-th box gets the n-th answer, the last one
+//                       repeats); default ok
+//   --timeout SECONDS   kill the child (and everything it started) after this
+//                       long; default 60
+//
+// Exit code: the child's; 124 when it was killed on time-out; 125 when the
+// runner itself failed (usage, file or start errors).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitTimeout = 124;
+constexpr int kExitRunnerFailure = 125;
+constexpr DWORD kPollMillis = 25;
+constexpr DWORD kReclickMillis = 1000;
+
+[[noreturn]] void fail(const wchar_t* what, const std::wstring& detail = L"")
+{
+    std::fwprintf(stderr, L"runner: %ls%ls%ls (error %lu)\n", what, detail.empty() ? L"" : L": ",
+                  detail.c_str(), GetLastError());
+    std::fflush(stderr);
+    ExitProcess(kExitRunnerFailure);
+}
+
+std::string toUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+std::wstring fromUtf8(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::vector<std::wstring> readArgsFile(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        fail(L"cannot open the arguments file", path);
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    std::vector<std::wstring> args;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0') {
+            args.push_back(fromUtf8(bytes.substr(start, i - start)));
+            start = i + 1;
+        }
+    }
+    if (start != bytes.size())
+        fail(L"the arguments file does not end with a NUL byte", path);
+    return args;
+}
+
+// ---- environment -------------------------------------------------------------
+
+std::wstring variableName(const std::wstring& entry)
+{
+    // Entries like "=C:=C:\dir" keep their leading "=" in the name.
+    size_t eq = entry.find(L'=', 1);
+    return entry.substr(0, eq);
+}
+
+bool sameName(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+struct Environment {
+    std::vector<std::wstring> entries;
+
+    void loadOwn()
+    {
+        entries.clear();
+        wchar_t* block = GetEnvironmentStringsW();
+        for (const wchar_t* p = block; p != nullptr && *p != 0; p += std::wcslen(p) + 1)
+            entries.emplace_back(p);
+        FreeEnvironmentStringsW(block);
+    }
+    void unset(const std::wstring& name)
+    {
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [&](const std::wstring& e) { return sameName(variableName(e), name); }),
+                      entries.end());
+    }
+    void set(const std::wstring& assignment)
+    {
+        size_t eq = assignment.find(L'=', 1);
+        if (eq == std::wstring::npos)
+            fail(L"--set needs NAME=VALUE", assignment);
+        unset(assignment.substr(0, eq));
+        entries.push_back(assignment);
+    }
+    // Sorted without case, as Windows keeps it; double-NUL terminated.
+    std::wstring block() const
+    {
+        std::vector<std::wstring> sorted = entries;
+        std::sort(sorted.begin(), sorted.end(), [](const std::wstring& a, const std::wstring& b) {
+            return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+        });
+        std::wstring out;
+        for (const auto& e : sorted) {
+            out += e;
+            out.push_back(L'\0');
+        }
+        if (sorted.empty())
+            out.push_back(L'\0');
+        out.push_back(L'\0');
+        return out;
+    }
+};
+
+// ---- message boxes -------------------------------------------------------------
+
+struct Answer {
+    const wchar_t* name;
+    int id;
+};
+constexpr Answer kAnswers[] = {{L"ok", IDOK}, {L"yes", IDYES}, {L"no", IDNO}, {L"cancel", IDCANCEL}};
+
+int answerId(const std::wstring& name)
+{
+    for (const Answer& a : kAnswers) {
+        if (name == a.name)
+            return a.id;
+    }
+    fail(L"unknown answer", name);
+}
+
+std::vector<std::wstring> splitList(const std::wstring& text)
+{
+    std::vector<std::wstring> items;
+    size_t start = 0;
+    while (true) {
+        size_t comma = text.find(L',', start);
+        items.push_back(text.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
+        if (comma == std::wstring::npos)
+            return items;
+        start = comma + 1;
+    }
+}
+
+std::wstring className(HWND window)
+{
+    wchar_t name[256];
+    int n = GetClassNameW(window, name, 256);
+    return std::wstring(name, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+// The window's text through WM_GETTEXT (marshalled across processes), so that it
+// also works for controls of another process.
+std::wstring windowText(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+        length = 0;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 2000, &copied)) {
+        int n = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+        copied = n > 0 ? static_cast<DWORD_PTR>(n) : 0;
+    }
+    text.resize(std::min<size_t>(copied, text.size()));
+    return text;
+}
+
+struct BoxContent {
+    std::wstring caption;
+    std::wstring text;
+    std::vector<std::pair<int, std::wstring>> buttons;
+};
+
+BOOL CALLBACK collectControl(HWND control, LPARAM param)
+{
+    auto* box = reinterpret_cast<BoxContent*>(param);
+    std::wstring cls = className(control);
+    if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+        LONG style = GetWindowLongW(control, GWL_STYLE);
+        if ((style & SS_TYPEMASK) == SS_ICON)
+            return TRUE;
+        std::wstring text = windowText(control);
+        if (text.size() > box->text.size())
+            box->text = text;
+    } else if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+        box->buttons.emplace_back(GetDlgCtrlID(control), windowText(control));
+    }
+    return TRUE;
+}
+
+void appendJsonString(std::string& out, const std::wstring& text)
+{
+    out.push_back('"');
+    for (unsigned char c : toUtf8(text)) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out.push_back(static_cast<char>(c));
+            }
+        }
+    }
+    out.push_back('"');
+}
+
+void recordBox(const std::wstring& path, const BoxContent& box, const std::wstring& answer)
+{
+    std::string line = "{\"caption\": ";
+    appendJsonString(line, box.caption);
+    line += ", \"text\": ";
+    appendJsonString(line, box.text);
+    line += ", \"buttons\": [";
+    for (size_t i = 0; i < box.buttons.size(); ++i) {
+        if (i > 0)
+            line += ", ";
+        line += "{\"id\": " + std::to_string(box.buttons[i].first) + ", \"text\": ";
+        appendJsonString(line, box.buttons[i].second);
+        line += "}";
+    }
+    line += "], \"answer\": ";
+    appendJsonString(line, answer);
+    line += "}\n";
+    if (path.empty())
+        return;
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        fail(L"cannot open the boxes file", path);
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+struct BoxWatcher {
+    DWORD processId = 0;
+    std::wstring boxesFile;
+    std::vector<int> answers{IDOK};
+    std::vector<std::wstring> answerNames{L"ok"};
+    size_t boxesSeen = 0;
+    struct Handled {
+        HWND window;
+        int button;
+        DWORD lastClick;
+    };
+    std::vector<Handled> handled;
+
+    static BOOL CALLBACK visit(HWND window, LPARAM param)
+    {
+        auto* self = reinterpret_cast<BoxWatcher*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == self->processId && IsWindowVisible(window) && className(window) == L"#32770")
+            self->found(window);
+        return TRUE;
+    }
+
+    void press(HWND box, int button)
+    {
+        HWND control = button != 0 ? GetDlgItem(box, button) : nullptr;
+        if (control != nullptr)
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+        else
+            PostMessageW(box, WM_CLOSE, 0, 0);
+    }
+
+    void found(HWND box)
+    {
+        for (Handled& h : handled) {
+            if (h.window == box) {
+                // Still there: the click may have been lost, press again.
+                if (GetTickCount() - h.lastClick >= kReclickMillis) {
+                    press(box, h.button);
+                    h.lastClick = GetTickCount();
+                }
+                return;
+            }
+        }
+        BoxContent content;
+        content.caption = windowText(box);
+        EnumChildWindows(box, collectControl, reinterpret_cast<LPARAM>(&content));
+        size_t index = std::min(boxesSeen, answers.size() - 1);
+        ++boxesSeen;
+        int button = answers[index];
+        std::wstring answer = answerNames[index];
+        if (GetDlgItem(box, button) == nullptr) {
+            answer = L"close";  // the wanted button is missing: close the box instead
+            button = 0;
+        }
+        recordBox(boxesFile, content, answer);
+        press(box, button);
+        handled.push_back({box, button, GetTickCount()});
+    }
+
+    void poll()
+    {
+        handled.erase(std::remove_if(handled.begin(), handled.end(), [](const Handled& h) { return !IsWindow(h.window); }),
+                      handled.end());
+        EnumWindows(visit, reinterpret_cast<LPARAM>(this));
+    }
+};
+
+HANDLE inheritable(DWORD which)
+{
+    HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return handle;
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS))
+        return handle;
+    return copy;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::wstring> args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == L"--args-file")
+        args = readArgsFile(args[1]);
+
+    Environment environment;
+    environment.loadOwn();
+    std::wstring commandLine;
+    bool haveCommandLine = false;
+    std::wstring workingDirectory;
+    BoxWatcher watcher;
+    double timeoutSeconds = 60;
+
+    size_t i = 0;
+    auto value = [&](const std::wstring& option) -> std::wstring {
+        if (i + 1 >= args.size())
+            fail(L"missing value for", option);
+        return args[++i];
+    };
+    for (; i < args.size(); ++i) {
+        const std::wstring& a = args[i];
+        if (a == L"--set") {
+            environment.set(value(a));
+        } else if (a == L"--unset") {
+            environment.unset(value(a));
+        } else if (a == L"--clear-env") {
+            environment.entries.clear();
+        } else if (a == L"--cmdline") {
+            commandLine = value(a);
+            haveCommandLine = true;
+        } else if (a == L"--cwd") {
+            workingDirectory = value(a);
+        } else if (a == L"--boxes") {
+            watcher.boxesFile = value(a);
+        } else if (a == L"--answer") {
+            watcher.answerNames = splitList(value(a));
+            watcher.answers.clear();
+            for (const auto& name : watcher.answerNames)
+                watcher.answers.push_back(answerId(name));
+        } else if (a == L"--timeout") {
+            timeoutSeconds = _wtof(value(a).c_str());
+        } else if (a == L"--") {
+            ++i;
+            break;
+        } else if (a.size() > 2 && a.compare(0, 2, L"--") == 0) {
+            fail(L"unknown option", a);
+        } else {
+            break;
+        }
+    }
+    if (i >= args.size())
+        fail(L"usage: runner.exe [options] EXE [ARGS...]");
+    std::wstring program = args[i];
+    if (!haveCommandLine) {
+        commandLine = L"\"" + program + L"\"";
+        for (size_t k = i + 1; k < args.size(); ++k)
+            commandLine += L" " + args[k];
+    }
+
+    STARTUPINFOW startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inheritable(STD_INPUT_HANDLE);
+    startup.hStdOutput = inheritable(STD_OUTPUT_HANDLE);
+    startup.hStdError = inheritable(STD_ERROR_HANDLE);
+
+    // Everything the child starts belongs to one job, so a time-out ends it all.
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job != nullptr) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+        ZeroMemory(&limits, sizeof limits);
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
+
+    std::wstring environmentBlock = environment.block();
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, environmentBlock.data(),
+                        workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process))
+        fail(L"cannot start", program);
+    if (job != nullptr)
+        AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
+    CloseHandle(process.hThread);
+
+    watcher.processId = process.dwProcessId;
+    ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds * 1000.0);
+    int exitCode = 0;
+    while (true) {
+        if (WaitForSingleObject(process.hProcess, kPollMillis) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeProcess(process.hProcess, &code);
+            exitCode = static_cast<int>(code);
+            break;
+        }
+        watcher.poll();
+        if (GetTickCount64() >= deadline) {
+            std::fwprintf(stderr, L"runner: time-out after %g s, killing %ls\n", timeoutSeconds, program.c_str());
+            std::fflush(stderr);
+            if (job != nullptr)
+                TerminateJobObject(job, kExitTimeout);
+            TerminateProcess(process.hProcess, kExitTimeout);
+            WaitForSingleObject(process.hProcess, 5000);
+            exitCode = kExitTimeout;
+            break;
+        }
+    }
+    CloseHandle(process.hProcess);
+    if (job != nullptr)
+        CloseHandle(job);  // ends whatever the child left running
+    return exitCode;
+}
