@@ -1,0 +1,132 @@
+#include "key_table.h"
+
+#include "payload/config_ids.h"
+
+namespace kvellpack {
+
+namespace {
+
+KeySpec setting(const char* name, int id, ValueKind kind, const char* summary)
+{
+    return KeySpec{"", name, id, EntrySpace::String, kind, kMaxValueLength, FormatRule::None, summary};
+}
+
+KeySpec message(const char* name, int id, const char* summary)
+{
+    return KeySpec{"messages", name, id, EntrySpace::String, ValueKind::Text, kMaxValueLength,
+                   FormatRule::None, summary};
+}
+
+KeySpec text(const char* name, int id, const char* summary, FormatRule format = FormatRule::None)
+{
+    return KeySpec{"texts", name, id, EntrySpace::Wide, ValueKind::Text, kMaxValueLength, format, summary};
+}
+
+std::vector<KeySpec> buildTable()
+{
+    using K = ValueKind;
+    std::vector<KeySpec> t = {
+        setting("first_path_enabled", cfg::kFirstPathArgEnabled, K::Flag, "pass first_path to the Java side"),
+        setting("first_path", cfg::kFirstPathArg, K::Text, "file path handed to the Java side"),
+        setting("second_path_enabled", cfg::kSecondPathArgEnabled, K::Flag, "pass second_path to the Java side"),
+        setting("second_path", cfg::kSecondPathArg, K::Text, "second file path handed to the Java side"),
+        setting("boolean_argument", cfg::kBooleanArg, K::Flag, "\"true\"/\"false\" argument of the Java side"),
+        setting("program_type", cfg::kProgramType, K::Integer, "1 windowed program; 1 and 5 show errors in message boxes"),
+        setting("classpath", cfg::kClassPath, K::ClassPath, "class path entries: kind letter, required flag, value"),
+        setting("main_class", cfg::kMainClass, K::Text, "main class handed to the Java side"),
+        setting("vm_options", cfg::kVmOptions, K::WordList, "VM options"),
+        setting("program_arguments", cfg::kProgramArguments, K::WordList, "arguments before the command line's"),
+        setting("j_arguments_as_vm_options", cfg::kJArgumentsToVm, K::Flag, "\"-J\" arguments become VM options"),
+        setting("min_version", cfg::kMinVersion, K::Text, "minimum Java version"),
+        setting("max_version", cfg::kMaxVersion, K::Text, "maximum Java version"),
+        setting("search_sequence", cfg::kSearchSequence, K::SearchSequence, "where to look for a Java runtime"),
+        setting("allow_prerelease", cfg::kAllowPreRelease, K::Flag, "accept beta, ea and rc runtimes"),
+        setting("require_jdk", cfg::kRequireJdk, K::Flag, "only a JDK counts"),
+        setting("working_directory", cfg::kWorkingDirectory, K::Text, "made current at start"),
+        setting("jre_download_url", cfg::kJreDownloadUrl, K::Text, "runtime archive download URL"),
+        setting("jre_uncompressed_size", cfg::kJreUncompressedSize, K::Integer, "bytes of the included jre.tar.gz, unpacked"),
+        setting("preferred_vm_kind", cfg::kPreferredVmKind, K::Text, "VM kind tried first (\"server\", ...)"),
+        setting("jre_pack200", cfg::kJrePack200, K::Flag, "the included runtime is Pack200-packed"),
+        setting("no_progress_dialog", cfg::kNoProgressDialog, K::Flag, "run without the progress dialog"),
+        setting("download_without_asking", cfg::kDownloadWithoutAsking, K::Flag, "download the runtime without asking"),
+        setting("single_instance_global", cfg::kGlobalSingleInstance, K::Flag, "one instance machine-wide"),
+        setting("no_launch_timeout", cfg::kWatcherNeverTimesOut, K::Flag, "wait for the program's window forever"),
+        setting("flavour", cfg::kFlavour, K::Flavour, "\"launcher\" or \"installer\""),
+        setting("quillmere_directory", cfg::kQuillmereDirectory, K::Text, "directory holding \".quillmere\""),
+        setting("native_library_dirs", cfg::kNativeLibraryDirs, K::PathList, "directories put in front of PATH"),
+        setting("pass_process_comm_file", cfg::kPassProcessCommFile, K::Flag, "pass kvell.processCommFile"),
+        KeySpec{"", "app_title", cfg::kWAppTitle, EntrySpace::Wide, K::Text, kMaxValueLength, FormatRule::None,
+                "caption of the dialogs and message boxes"},
+
+        message("caption", cfg::kMsgCaption, "caption of error message boxes"),
+        message("cannot_start_java", cfg::kMsgCannotStartJava, "the Java program could not be started"),
+        message("classpath_entry_missing", cfg::kMsgClassPathEntryMissing, "a required class path entry is missing ({0})"),
+        message("unbalanced_quotes", cfg::kMsgUnbalancedQuotes, "a quote is not closed"),
+        message("classpath_variable_missing", cfg::kMsgClassPathVariableMissing, "a class path variable is undefined ({0})"),
+        message("internal_error", cfg::kMsgInternalError, "internal error ({0}: code)"),
+        message("launcher_class_missing", cfg::kMsgLauncherClassMissing, "the Java launcher class is missing"),
+        message("main_method_missing", cfg::kMsgMainMethodMissing, "its main method is missing"),
+        message("no_temp_directory", cfg::kMsgNoTempDirectory, "no usable temporary directory"),
+        message("no_jre_found", cfg::kMsgNoJreFound, "no Java runtime found ({0}: \"64\")"),
+        message("jre_load_failed_path_or_env", cfg::kMsgJreLoadFailedPathOrEnv, "runtime from PATH or a variable failed to load"),
+        message("jre_load_failed", cfg::kMsgJreLoadFailed, "a found runtime failed to load"),
+
+        text("download_message", cfg::kWDownloadMessage, "progress message while downloading"),
+        text("download_library_missing", cfg::kWDownloadLibraryMissing, "download library not available"),
+        text("download_failed", cfg::kWDownloadFailed, "the runtime download failed"),
+        text("chooser_title", cfg::kWChooserTitle, "title of the java.exe file chooser"),
+        text("question_with_download", cfg::kWQuestionWithDownload, "no runtime, download offered (%S)", FormatRule::OneNarrowString),
+        text("question_without_download", cfg::kWQuestionWithoutDownload, "no runtime, no download (%S)", FormatRule::OneNarrowString),
+        text("progress_message", cfg::kWProgressMessage, "message of the progress dialog"),
+        text("download_status", cfg::kWDownloadStatus, "download status (four numbers)", FormatRule::FourDoubles),
+        text("download_connecting", cfg::kWDownloadConnecting, "download status while connecting"),
+        text("download_button", cfg::kWDownloadButton, "label of the download button"),
+        text("browse_button", cfg::kWBrowseButton, "label of the browse button"),
+        text("cancel_button", cfg::kWCancelButton, "label of the cancel button"),
+        text("no_window_timeout", cfg::kWNoWindowTimeout, "the program showed no window in time"),
+        text("unfinished_install_question", cfg::kWUnfinishedInstallQuestion, "an earlier installation did not finish"),
+        text("extract_read_failed", cfg::kWExtractReadFailed, "reading an included file failed"),
+        text("extract_write_failed", cfg::kWExtractWriteFailed, "writing an included file failed"),
+        text("min_version_label", cfg::kWMinVersionLabel, "label before the minimum version"),
+        text("max_version_label", cfg::kWMaxVersionLabel, "label before the maximum version"),
+    };
+    for (KeySpec& spec : t) {
+        if (spec.id == cfg::kPreferredVmKind)
+            spec.maxLength = 199;  // read into a 200-character buffer with its terminator
+    }
+    return t;
+}
+
+}  // namespace
+
+const std::vector<KeySpec>& keyTable()
+{
+    static const std::vector<KeySpec> table = buildTable();
+    return table;
+}
+
+const KeySpec* findKey(const std::string& table, const std::string& name)
+{
+    for (const KeySpec& spec : keyTable()) {
+        if (table == spec.table && name == spec.name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+const KeySpec* findKeyForEntry(EntrySpace space, int id)
+{
+    for (const KeySpec& spec : keyTable()) {
+        if (spec.space == space && spec.id == id)
+            return &spec;
+    }
+    return nullptr;
+}
+
+std::string keyPath(const KeySpec& spec)
+{
+    std::string table = spec.table;
+    return table.empty() ? spec.name : table + "." + spec.name;
+}
+
+}  // namespace kvellpack

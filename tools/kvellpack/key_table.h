@@ -1,0 +1,51 @@
+// The project file's keys and the configuration entries they set. Both the
+// project reader and `inspect` go through this one table.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace kvellpack {
+
+enum class EntrySpace { String, Wide };
+
+// How a key's TOML value becomes the entry's text.
+enum class ValueKind {
+    Text,            // a string, written as it is
+    Flag,            // boolean or integer, written as decimal text
+    Integer,         // integer, written as decimal text
+    PathList,        // string, or array of strings joined with ";"
+    WordList,        // string, or array of words joined with blanks (quoted as needed)
+    ClassPath,       // string, or array of "<kind><required><value>" entries
+    SearchSequence,  // string, or array of "<letter><text>" entries
+    Flavour,         // "launcher"/"installer" (or "e"/"i")
+};
+
+// Printf-style wide texts: the launcher formats them, so a stray conversion
+// would read arguments that are not there.
+enum class FormatRule { None, OneNarrowString, FourDoubles };
+
+// Longest value the launcher's 8192-unit buffers hold with their terminator.
+constexpr size_t kMaxValueLength = 8191;
+
+struct KeySpec {
+    const char* table;  // "" for top-level keys
+    const char* name;
+    int id;
+    EntrySpace space;
+    ValueKind kind;
+    size_t maxLength = kMaxValueLength;  // bytes (8-bit) or UTF-16 units (wide)
+    FormatRule format = FormatRule::None;
+    const char* summary = "";
+};
+
+const std::vector<KeySpec>& keyTable();
+
+// The key in table (or top level when table is empty), or nullptr.
+const KeySpec* findKey(const std::string& table, const std::string& name);
+// The named key for an entry number, or nullptr when it has none.
+const KeySpec* findKeyForEntry(EntrySpace space, int id);
+// "min_version", "messages.caption", ...
+std::string keyPath(const KeySpec& spec);
+
+}  // namespace kvellpack

@@ -1,0 +1,123 @@
+#include "launcher_contents.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "file_io.h"
+#include "included_names.h"
+#include "list_values.h"
+#include "payload/config_ids.h"
+#include "payload/scramble.h"
+#include "pe_stub.h"
+
+namespace kvellpack {
+
+namespace {
+
+bool fail(std::string* error, const std::string& why)
+{
+    *error = why;
+    return false;
+}
+
+std::string stringEntry(const ConfigStore& store, int id)
+{
+    auto it = store.strings.find(id);
+    return it == store.strings.end() ? std::string() : it->second;
+}
+
+// The records the launcher extracts: one per name of entry 2003, at most as
+// many as entry 2002 says.
+bool readRecords(FileHandle file, LauncherContents* contents, std::string* error)
+{
+    contents->declaredFiles = parseLeadingInt(stringEntry(contents->store, cfg::kIncludedFileCount).c_str());
+    std::vector<std::string> names = splitList(stringEntry(contents->store, cfg::kIncludedFileNames));
+    size_t count = std::min(names.size(), static_cast<size_t>(std::max(contents->declaredFiles, 0)));
+    int64_t at = contents->layout.includedFilesOffset;
+    for (size_t i = 0; i < count; ++i) {
+        IncludedRecord record;
+        record.name = names[i];
+        int64_t size = 0;
+        if (!seekFile(file, at) || !readLong(file, &size))
+            return fail(error, "the record of included file '" + record.name + "' cannot be read");
+        record.offset = at + 8;
+        record.size = size;
+        at = record.offset + std::max<int64_t>(size, 0);
+        if (at > contents->fileSize)
+            return fail(error, "included file '" + record.name + "' claims " + std::to_string(size) +
+                                   " bytes, but the file ends before them");
+        contents->records.push_back(record);
+    }
+    contents->recordsEnd = at;
+    return true;
+}
+
+void readSignature(FileHandle file, LauncherContents* contents)
+{
+    StubLayout layout;
+    std::string ignored;
+    if (examineStub(file, &layout, &ignored) && layout.securitySize != 0) {
+        contents->signatureOffset = layout.securityOffset;
+        contents->signatureSize = layout.securitySize;
+    }
+}
+
+}  // namespace
+
+bool readLauncher(const std::string& path, LauncherContents* contents, std::string* error)
+{
+    FileHandle file = openFileRead(path.c_str());
+    if (!isOpen(file) || std::filesystem::is_directory(path))
+        return fail(error, "cannot open '" + path + "'");
+    contents->fileSize = sizeOfFile(file);
+    PayloadStatus status = readPayload(file, contents->store, &contents->layout);
+    bool ok = false;
+    if (status != PayloadStatus::Ok)
+        *error = "'" + path + "' carries no readable Payload (" + payloadStatusText(status) + ")";
+    else if (!readRecords(file, contents, error))
+        *error = "'" + path + "' is damaged: " + *error;
+    else
+        ok = true;
+    if (ok)
+        readSignature(file, contents);
+    closeFile(file);
+    return ok;
+}
+
+bool extractRecords(const std::string& path, const LauncherContents& contents, const std::string& dir,
+                    std::string* error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (!std::filesystem::is_directory(dir))
+        return fail(error, "cannot create directory '" + dir + "'");
+    FileHandle in = openFileRead(path.c_str());
+    if (!isOpen(in))
+        return fail(error, "cannot open '" + path + "'");
+    bool ok = true;
+    for (const IncludedRecord& record : contents.records) {
+        // The names come from the file being inspected: never let one escape dir.
+        if (!checkIncludedName(record.name, error)) {
+            ok = false;
+            break;
+        }
+        if (record.size <= 0)
+            continue;
+        std::string target = (std::filesystem::path(dir) / record.name).string();
+        FileHandle out = createFileWrite(target.c_str());
+        if (!isOpen(out)) {
+            ok = fail(error, "cannot create '" + target + "'");
+            break;
+        }
+        ok = seekFile(in, record.offset) && copyBytes(in, out, record.size, kScrambleByte) == CopyResult::Ok;
+        closeFile(out);
+        if (!ok) {
+            *error = "cannot extract '" + record.name + "'";
+            break;
+        }
+    }
+    closeFile(in);
+    return ok;
+}
+
+}  // namespace kvellpack

@@ -1,0 +1,121 @@
+// kvellpack: builds kvell launchers from a project file and a launcher stub, and
+// shows what a built launcher carries.
+#include <cstdio>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "key_table.h"
+#include "launcher_contents.h"
+#include "payload_writer.h"
+#include "project_file.h"
+#include "report.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+constexpr int kExitError = 1;
+constexpr int kExitUsage = 2;
+
+int reportError(const std::string& message)
+{
+    std::fprintf(stderr, "kvellpack: error: %s\n", message.c_str());
+    return kExitError;
+}
+
+int runPack(const std::string& projectPath, const std::string& stubPath, const std::string& outPath)
+{
+    kvellpack::Project project;
+    std::string error;
+    if (!kvellpack::loadProject(projectPath, &project, &error))
+        return reportError(error);
+    for (const std::string& warning : project.warnings)
+        std::fprintf(stderr, "kvellpack: warning: %s\n", warning.c_str());
+    kvellpack::PackResult result;
+    if (!kvellpack::packLauncher(stubPath, project, outPath, &result, &error))
+        return reportError(error);
+    std::printf("kvellpack: wrote %s (%lld bytes): %zu string entries, %zu wide entries, %zu included files; "
+                "Payload at offset %lld\n",
+                outPath.c_str(), static_cast<long long>(result.fileSize), project.strings.size(),
+                project.wides.size(), project.files.size(), static_cast<long long>(result.payloadStart));
+    if (result.droppedBytes > 0)
+        std::printf("kvellpack: dropped %lld bytes that followed the stub's last section%s\n",
+                    static_cast<long long>(result.droppedBytes),
+                    result.droppedSignature ? " (including its signature)" : "");
+    return 0;
+}
+
+int runInspect(const std::string& path, const std::string& extractDir)
+{
+    kvellpack::LauncherContents contents;
+    std::string error;
+    if (!kvellpack::readLauncher(path, &contents, &error))
+        return reportError(error);
+    std::fputs(kvellpack::describeLauncher(path, contents).c_str(), stdout);
+    if (!extractDir.empty() && !kvellpack::extractRecords(path, contents, extractDir, &error))
+        return reportError(error);
+    return 0;
+}
+
+int runKeys()
+{
+    for (const kvellpack::KeySpec& spec : kvellpack::keyTable()) {
+        std::printf("%-36s %-6d %-6s %s\n", kvellpack::keyPath(spec).c_str(), spec.id,
+                    spec.space == kvellpack::EntrySpace::Wide ? "wide" : "string", spec.summary);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    SetConsoleOutputCP(CP_UTF8);  // reports and errors are UTF-8
+#endif
+    CLI::App app{"kvellpack builds kvell launchers: it appends a Payload (configuration entries and\n"
+                 "included files) from a TOML project file to a copy of the launcher stub."};
+    app.name("kvellpack");
+    app.require_subcommand(1);
+    app.footer("Examples:\n"
+               "  kvellpack pack hello.toml --stub kvell.exe -o hello.exe\n"
+               "  kvellpack inspect hello.exe\n"
+               "  kvellpack keys\n"
+               "Exit codes: 0 success, 1 bad input or a damaged launcher, 2 bad command line.\n"
+               "The project file format is described in docs/configuration.md.");
+
+    std::string projectPath, stubPath, outPath, launcherPath, extractDir;
+    CLI::App* pack = app.add_subcommand("pack", "Build a launcher from a project file and a stub");
+    pack->add_option("project", projectPath, "Project file (TOML); paths in it are relative to its directory")
+        ->required();
+    pack->add_option("-s,--stub", stubPath, "Launcher stub (kvell.exe, or a launcher whose Payload is replaced)")
+        ->required();
+    pack->add_option("-o,--output", outPath, "Launcher to write (may be the stub itself)")->required();
+
+    CLI::App* inspect = app.add_subcommand("inspect", "Show the entries and included files of a launcher");
+    inspect->add_option("launcher", launcherPath, "Launcher to read")->required();
+    inspect->add_option("-x,--extract", extractDir, "Also write the descrambled included files into this directory");
+
+    CLI::App* keys = app.add_subcommand("keys", "List the project file's keys and their entry numbers");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "kvellpack: error: %s (see kvellpack --help)\n", e.what());
+        return kExitUsage;
+    }
+    if (pack->parsed())
+        return runPack(projectPath, stubPath, outPath);
+    if (inspect->parsed())
+        return runInspect(launcherPath, extractDir);
+    if (keys->parsed())
+        return runKeys();
+    return kExitUsage;
+}

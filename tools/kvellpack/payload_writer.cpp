@@ -1,0 +1,156 @@
+#include "payload_writer.h"
+
+#include <filesystem>
+
+#include "file_io.h"
+#include "pe_stub.h"
+#include "payload/payload_reader.h"
+#include "payload/scramble.h"
+
+namespace kvellpack {
+
+namespace {
+
+bool fail(std::string* error, const std::string& why)
+{
+    *error = why;
+    return false;
+}
+
+void appendBytes(std::vector<unsigned char>& out, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    out.insert(out.end(), bytes, bytes + size);
+}
+
+int64_t payloadSize(const Project& project, size_t entriesSize)
+{
+    int64_t size = static_cast<int64_t>(entriesSize);
+    for (const IncludedFile& file : project.files)
+        size += 8 + file.size;
+    return size;
+}
+
+// The stub up to the Payload position, with the header fields that describe the
+// old file cleared: a signature over other bytes, and a checksum of other bytes.
+bool copyStub(FileHandle stub, const StubLayout& layout, FileHandle out, std::string* error)
+{
+    if (!seekFile(stub, 0) || copyBytes(stub, out, layout.payloadStart, 0) != CopyResult::Ok)
+        return fail(error, "cannot copy the stub");
+    const unsigned char zeros[8] = {0};
+    bool ok = seekFile(out, layout.checksumOffset) && writeAll(out, zeros, 4);
+    if (ok && layout.securityEntryOffset >= 0)
+        ok = seekFile(out, layout.securityEntryOffset) && writeAll(out, zeros, 8);
+    return (ok && seekFile(out, layout.payloadStart)) || fail(error, "cannot write the launcher's headers");
+}
+
+// One record: the size, then the file's bytes XOR-ed with the scrambling byte,
+// streamed so that large runtimes never sit in memory.
+bool writeIncludedFile(const IncludedFile& file, FileHandle out, std::string* error)
+{
+    std::vector<unsigned char> size;
+    appendLe64(size, static_cast<uint64_t>(file.size));
+    if (!writeAll(out, size.data(), size.size()))
+        return fail(error, "cannot write the record of '" + file.name + "'");
+    FileHandle in = openFileRead(file.path.c_str());
+    if (!isOpen(in))
+        return fail(error, "cannot open included file '" + file.path + "'");
+    CopyResult copied = copyBytes(in, out, file.size, kScrambleByte);
+    unsigned char extra = 0;
+    uint32_t more = 0;
+    bool grew = copied == CopyResult::Ok && readFileBytes(in, &extra, 1, &more) && more > 0;
+    closeFile(in);
+    if (copied == CopyResult::WriteFailed)
+        return fail(error, "cannot write the contents of '" + file.name + "'");
+    if (copied != CopyResult::Ok || grew)
+        return fail(error, "included file '" + file.path + "' changed size while it was being packed");
+    return true;
+}
+
+bool writeLauncher(FileHandle stub, const StubLayout& layout, const Project& project,
+                   const std::vector<unsigned char>& entries, FileHandle out, std::string* error)
+{
+    if (!copyStub(stub, layout, out, error))
+        return false;
+    if (!writeAll(out, entries.data(), entries.size()))
+        return fail(error, "cannot write the configuration entries");
+    for (const IncludedFile& file : project.files) {
+        if (!writeIncludedFile(file, out, error))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<unsigned char> encodeEntries(const Project& project)
+{
+    std::vector<unsigned char> out;
+    appendLe32(out, kPayloadMagic);
+    appendLe32(out, static_cast<uint32_t>(project.strings.size()));
+    for (const auto& [id, text] : project.strings) {
+        appendLe32(out, static_cast<uint32_t>(id));
+        appendLe32(out, static_cast<uint32_t>(text.size()));
+        appendBytes(out, text.data(), text.size());
+    }
+    appendLe32(out, static_cast<uint32_t>(project.wides.size()));
+    for (const auto& [id, text] : project.wides) {
+        appendLe32(out, static_cast<uint32_t>(id));
+        appendLe32(out, static_cast<uint32_t>(text.size() * 2));
+        for (WideChar unit : text) {
+            out.push_back(static_cast<unsigned char>(unit & 0xFF));
+            out.push_back(static_cast<unsigned char>((unit >> 8) & 0xFF));
+        }
+    }
+    return out;
+}
+
+bool packLauncher(const std::string& stubPath, const Project& project, const std::string& outPath,
+                  PackResult* result, std::string* error)
+{
+    FileHandle stub = openFileRead(stubPath.c_str());
+    if (!isOpen(stub) || std::filesystem::is_directory(stubPath))
+        return fail(error, "cannot open stub '" + stubPath + "'");
+    StubLayout layout;
+    std::string why;
+    if (!examineStub(stub, &layout, &why)) {
+        closeFile(stub);
+        return fail(error, "stub '" + stubPath + "' " + why);
+    }
+    std::vector<unsigned char> entries = encodeEntries(project);
+    int64_t total = layout.payloadStart + payloadSize(project, entries.size());
+    if (total > kMaxLauncherSize) {
+        closeFile(stub);
+        return fail(error, "the launcher would be " + std::to_string(total) +
+                               " bytes; it reads its Payload with 32-bit positions and must stay below 2 GiB");
+    }
+    std::string temp = outPath + ".kvellpack-part";
+    FileHandle out = createFileWrite(temp.c_str());
+    if (!isOpen(out)) {
+        closeFile(stub);
+        return fail(error, "cannot create '" + temp + "'");
+    }
+    bool ok = writeLauncher(stub, layout, project, entries, out, error);
+    closeFile(out);
+    closeFile(stub);
+    std::error_code ec;
+    if (ok) {
+        auto status = std::filesystem::status(stubPath, ec);
+        if (!ec)
+            std::filesystem::permissions(temp, status.permissions(), ec);
+        std::filesystem::rename(temp, outPath, ec);
+        if (ec)
+            ok = fail(error, "cannot write '" + outPath + "': " + ec.message());
+    }
+    if (!ok) {
+        deleteFileAt(temp.c_str());
+        return false;
+    }
+    result->payloadStart = layout.payloadStart;
+    result->fileSize = total;
+    result->droppedBytes = layout.fileSize - layout.payloadStart;
+    result->droppedSignature = layout.securitySize != 0;
+    return true;
+}
+
+}  // namespace kvellpack

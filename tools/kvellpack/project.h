@@ -1,0 +1,26 @@
+// What one launcher carries: the configuration entries, already in the
+// launcher's encodings, and the files to include.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fs/wide.h"
+
+namespace kvellpack {
+
+struct IncludedFile {
+    std::string name;  // plain file name in the extraction directory
+    std::string path;  // where kvellpack reads it
+    int64_t size = 0;
+};
+
+struct Project {
+    std::map<int, std::string> strings;  // Windows-1252 bytes
+    std::map<int, WideString> wides;     // UTF-16
+    std::vector<IncludedFile> files;     // in Payload order
+    std::vector<std::string> warnings;
+};
+
+}  // namespace kvellpack

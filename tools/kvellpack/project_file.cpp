@@ -1,0 +1,364 @@
+#include "project_file.h"
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include <toml++/toml.h>
+
+#include "entry_encoding.h"
+#include "format_check.h"
+#include "included_names.h"
+#include "key_table.h"
+#include "list_values.h"
+#include "payload/config_ids.h"
+
+namespace fs = std::filesystem;
+
+namespace kvellpack {
+
+namespace {
+
+struct Reader {
+    std::string label;  // the project file as named to the user
+    fs::path baseDir;
+    Project* project = nullptr;
+    std::map<std::pair<EntrySpace, int>, std::string> setBy;  // entry -> key that set it
+    std::string error;
+};
+
+bool fail(Reader& r, const toml::source_region& where, const std::string& what)
+{
+    r.error = r.label + ":" + std::to_string(where.begin.line) + ": " + what;
+    return false;
+}
+
+const char* typeName(toml::node_type type)
+{
+    switch (type) {
+    case toml::node_type::string:
+        return "a string";
+    case toml::node_type::integer:
+        return "an integer";
+    case toml::node_type::floating_point:
+        return "a floating-point number";
+    case toml::node_type::boolean:
+        return "a boolean";
+    case toml::node_type::array:
+        return "an array";
+    case toml::node_type::table:
+        return "a table";
+    default:
+        return "a date or time";
+    }
+}
+
+// subject is what the user reads: "'min_version'", "an item of 'classpath'".
+bool wrongType(Reader& r, const toml::node& node, const std::string& subject, const char* expected)
+{
+    return fail(r, node.source(), subject + " must be " + expected + ", not " + typeName(node.type()));
+}
+
+std::string inQuotes(const std::string& key)
+{
+    return "'" + key + "'";
+}
+
+// Encodes and stores one entry; every key and raw entry ends here.
+bool storeEntry(Reader& r, const toml::node& node, const std::string& key, EntrySpace space, int id,
+                const std::string& utf8, size_t maxLength, FormatRule format)
+{
+    auto [it, fresh] = r.setBy.emplace(std::make_pair(space, id), key);
+    if (!fresh)
+        return fail(r, node.source(), "entry " + std::to_string(id) + " is set twice, by '" + it->second +
+                                          "' and by '" + key + "'");
+    std::string why;
+    if (!checkFormat(format, utf8, &why))
+        return fail(r, node.source(), "'" + key + "': " + why);
+    bool ok = space == EntrySpace::String ? encodeString(utf8, maxLength, &r.project->strings[id], &why)
+                                          : encodeWide(utf8, maxLength, &r.project->wides[id], &why);
+    return ok || fail(r, node.source(), "'" + key + "' " + why);
+}
+
+bool integerText(Reader& r, const toml::node& node, const std::string& key, int64_t min, std::string* out)
+{
+    int64_t value = node.as_integer()->get();
+    if (value < min || value > INT_MAX)
+        return fail(r, node.source(), "'" + key + "' is " + std::to_string(value) + ", outside " +
+                                          std::to_string(min) + ".." + std::to_string(INT_MAX));
+    *out = std::to_string(value);
+    return true;
+}
+
+bool listText(Reader& r, const toml::node& node, const std::string& key, ValueKind kind, std::string* out)
+{
+    std::string why;
+    if (node.is_string()) {
+        if (!listFromText(kind, node.as_string()->get(), out, &why))
+            return fail(r, node.source(), "'" + key + "': " + why);
+        return true;
+    }
+    if (!node.is_array())
+        return wrongType(r, node, inQuotes(key), "a string or an array of strings");
+    std::vector<std::string> items;
+    for (const toml::node& item : *node.as_array()) {
+        // Class path entries as tables would be read here, beside the string form.
+        if (!item.is_string())
+            return wrongType(r, item, "an item of " + inQuotes(key), "a string");
+        items.push_back(item.as_string()->get());
+    }
+    if (!listFromItems(kind, items, out, &why))
+        return fail(r, node.source(), "'" + key + "' " + why);
+    return true;
+}
+
+bool flavourText(Reader& r, const toml::node& node, const std::string& key, std::string* out)
+{
+    if (!node.is_string())
+        return wrongType(r, node, inQuotes(key), "a string");
+    const std::string& value = node.as_string()->get();
+    if (value == "launcher" || value == "e")
+        *out = "e";
+    else if (value == "installer" || value == "i")
+        *out = "i";
+    else
+        return fail(r, node.source(), "'" + key + "' must be \"launcher\" or \"installer\", not \"" + value + "\"");
+    return true;
+}
+
+// The value of a named key as UTF-8 text in the launcher's syntax.
+bool valueText(Reader& r, const toml::node& node, const KeySpec& spec, const std::string& key, std::string* out)
+{
+    switch (spec.kind) {
+    case ValueKind::Text:
+        if (!node.is_string())
+            return wrongType(r, node, inQuotes(key), "a string");
+        *out = node.as_string()->get();
+        return true;
+    case ValueKind::Flag:
+        if (node.is_boolean()) {
+            *out = node.as_boolean()->get() ? "1" : "0";
+            return true;
+        }
+        if (!node.is_integer())
+            return wrongType(r, node, inQuotes(key), "a boolean or an integer");
+        return integerText(r, node, key, INT_MIN, out);
+    case ValueKind::Integer:
+        if (!node.is_integer())
+            return wrongType(r, node, inQuotes(key), "an integer");
+        return integerText(r, node, key, 0, out);
+    case ValueKind::Flavour:
+        return flavourText(r, node, key, out);
+    case ValueKind::PathList:
+    case ValueKind::WordList:
+    case ValueKind::ClassPath:
+    case ValueKind::SearchSequence:
+        return listText(r, node, key, spec.kind, out);
+    }
+    return false;
+}
+
+bool readNamedKey(Reader& r, const toml::node& node, const KeySpec& spec)
+{
+    std::string key = keyPath(spec);
+    std::string text;
+    return valueText(r, node, spec, key, &text) &&
+           storeEntry(r, node, key, spec.space, spec.id, text, spec.maxLength, spec.format);
+}
+
+bool unknownKey(Reader& r, const toml::key& key, const std::string& table)
+{
+    std::string path = table.empty() ? std::string(key.str()) : table + "." + std::string(key.str());
+    std::string hint = path == "texts.app_title" ? " (app_title is a top-level key)" : "";
+    return fail(r, key.source(), "unknown key '" + path + "'" + hint);
+}
+
+bool readKeyTable(Reader& r, const toml::node& node, const std::string& table)
+{
+    if (!node.is_table())
+        return wrongType(r, node, inQuotes(table), "a table");
+    for (auto&& [key, value] : *node.as_table()) {
+        const KeySpec* spec = findKey(table, std::string(key.str()));
+        if (spec == nullptr)
+            return unknownKey(r, key, table);
+        if (!readNamedKey(r, value, *spec))
+            return false;
+    }
+    return true;
+}
+
+// Entry numbers: plain decimal, as the launcher's ids are non-negative in practice.
+bool parseEntryNumber(const std::string& text, int* id)
+{
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    long long value = std::stoll(text);
+    if (value > INT_MAX)
+        return false;
+    *id = static_cast<int>(value);
+    return true;
+}
+
+bool readRawSpace(Reader& r, const toml::node& node, const std::string& table, EntrySpace space)
+{
+    if (!node.is_table())
+        return wrongType(r, node, inQuotes(table), "a table");
+    for (auto&& [key, value] : *node.as_table()) {
+        std::string path = table + "." + std::string(key.str());
+        int id = 0;
+        if (!parseEntryNumber(std::string(key.str()), &id))
+            return fail(r, key.source(), "'" + path + "': raw entries are named by their decimal number");
+        if (space == EntrySpace::String && (id == cfg::kIncludedFileCount || id == cfg::kIncludedFileNames))
+            return fail(r, key.source(), "'" + path + "': entries 2002 and 2003 are written from included_files");
+        if (!value.is_string())
+            return wrongType(r, value, inQuotes(path), "a string");
+        if (!storeEntry(r, value, path, space, id, value.as_string()->get(), kMaxValueLength, FormatRule::None))
+            return false;
+    }
+    return true;
+}
+
+bool readRaw(Reader& r, const toml::node& node)
+{
+    if (!node.is_table())
+        return wrongType(r, node, inQuotes("raw"), "a table");
+    for (auto&& [key, value] : *node.as_table()) {
+        if (key.str() == "strings") {
+            if (!readRawSpace(r, value, "raw.strings", EntrySpace::String))
+                return false;
+        } else if (key.str() == "wide") {
+            if (!readRawSpace(r, value, "raw.wide", EntrySpace::Wide))
+                return false;
+        } else {
+            return unknownKey(r, key, "raw");
+        }
+    }
+    return true;
+}
+
+// One item of included_files: "path" or { path = "...", name = "..." }.
+bool readIncludedItem(Reader& r, const toml::node& item, IncludedFile* file)
+{
+    std::string written;
+    if (item.is_string()) {
+        written = item.as_string()->get();
+        file->name = fs::path(written).filename().string();
+    } else if (item.is_table()) {
+        for (auto&& [key, value] : *item.as_table()) {
+            if (key.str() != "path" && key.str() != "name")
+                return unknownKey(r, key, "included_files");
+            if (!value.is_string())
+                return wrongType(r, value, inQuotes("included_files." + std::string(key.str())), "a string");
+        }
+        const toml::node* path = item.as_table()->get("path");
+        if (path == nullptr)
+            return fail(r, item.source(), "an included_files table needs a 'path'");
+        written = path->as_string()->get();
+        const toml::node* name = item.as_table()->get("name");
+        file->name = name != nullptr ? name->as_string()->get() : fs::path(written).filename().string();
+    } else {
+        return wrongType(r, item, "an item of 'included_files'", "a string or a table");
+    }
+    std::string why;
+    if (!checkIncludedName(file->name, &why))
+        return fail(r, item.source(), why);
+    fs::path full = written.empty() ? fs::path() : r.baseDir / fs::path(written);
+    file->path = full.string();
+    std::error_code ec;
+    fs::file_status status = fs::status(full, ec);
+    if (written.empty() || !fs::exists(status))
+        return fail(r, item.source(), "included file '" + written + "' not found (looked for " +
+                                          fs::absolute(full, ec).lexically_normal().string() + ")");
+    if (!fs::is_regular_file(status))
+        return fail(r, item.source(), "included file '" + written + "' is not a regular file");
+    file->size = static_cast<int64_t>(fs::file_size(full, ec));
+    if (ec)
+        return fail(r, item.source(), "included file '" + written + "' cannot be read: " + ec.message());
+    return true;
+}
+
+bool readIncludedFiles(Reader& r, const toml::node& node)
+{
+    if (!node.is_array())
+        return wrongType(r, node, inQuotes("included_files"), "an array");
+    for (const toml::node& item : *node.as_array()) {
+        IncludedFile file;
+        if (!readIncludedItem(r, item, &file))
+            return false;
+        for (const IncludedFile& earlier : r.project->files) {
+            if (sameFileName(earlier.name, file.name))
+                return fail(r, item.source(), "two included files are named '" + file.name + "'");
+        }
+        if (file.size == 0)
+            r.project->warnings.push_back("included file '" + file.name +
+                                          "' is empty; the launcher creates no file for it");
+        r.project->files.push_back(file);
+    }
+    if (r.project->files.empty())
+        return true;
+    std::string names;
+    for (const IncludedFile& file : r.project->files)
+        names += (names.empty() ? "" : ";") + file.name;
+    std::string count = std::to_string(r.project->files.size());
+    return storeEntry(r, node, "included_files", EntrySpace::String, cfg::kIncludedFileCount, count,
+                      kMaxValueLength, FormatRule::None) &&
+           storeEntry(r, node, "included_files", EntrySpace::String, cfg::kIncludedFileNames, names,
+                      kMaxValueLength, FormatRule::None);
+}
+
+bool readTopLevel(Reader& r, const toml::table& top)
+{
+    for (auto&& [key, value] : top) {
+        std::string name(key.str());
+        bool ok = true;
+        if (name == "messages" || name == "texts")
+            ok = readKeyTable(r, value, name);
+        else if (name == "raw")
+            ok = readRaw(r, value);
+        else if (name == "included_files")
+            ok = readIncludedFiles(r, value);
+        else if (const KeySpec* spec = findKey("", name))
+            ok = readNamedKey(r, value, *spec);
+        else
+            ok = unknownKey(r, key, "");
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool loadProjectText(const std::string& text, const std::string& label, const std::string& baseDir,
+                     Project* project, std::string* error)
+{
+    Reader r;
+    r.label = label;
+    r.baseDir = baseDir.empty() ? fs::path(".") : fs::path(baseDir);
+    r.project = project;
+    try {
+        toml::table top = toml::parse(text, label);
+        if (readTopLevel(r, top))
+            return true;
+        *error = r.error;
+    } catch (const toml::parse_error& e) {
+        *error = label + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description());
+    }
+    return false;
+}
+
+bool loadProject(const std::string& path, Project* project, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in || fs::is_directory(fs::path(path))) {
+        *error = "cannot open project file '" + path + "'";
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return loadProjectText(text.str(), path, fs::path(path).parent_path().string(), project, error);
+}
+
+}  // namespace kvellpack
