@@ -152,7 +152,7 @@ void resolvePathList(char* dest, const char* list, size_t cap)
             char resolved[kTextBufferSize];
             resolveFromLauncherDir(resolved, item);
             if (!first)
-                appendBounded(dest, cap, ";");
+                appendBounded(dest, cap, kPathListSeparator);
             appendBounded(dest, cap, resolved);
             first = false;
         }

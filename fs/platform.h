@@ -101,3 +101,17 @@ bool readEnvironmentEx(const char* name, char* buf, size_t cap, bool* notDefined
 int consoleOutputCodePage();
 // Opens a text file for reading ("rt"); nullptr when it cannot.
 FILE* openTextFile(const char* path);
+
+// ---- libraries and the environment ---------------------------------------
+// Loads a library so that its own dependencies are looked up beside it.
+void* loadLibraryFile(const char* path);
+void* librarySymbol(void* library, const char* name);
+// The whole value of an environment variable, however long; false when unset.
+bool readEnvironmentString(const char* name, std::string* value);
+// Sets (value) or removes (nullptr) a variable in the process environment.
+bool setEnvironmentValue(const char* name, const char* value);
+// The C runtime's own copy of the environment ("NAME=value" through _putenv).
+void putRuntimeEnvironment(const char* name, const char* value);
+
+// Separator of path lists (PATH, the class path): ";" on Windows.
+extern const char* const kPathListSeparator;

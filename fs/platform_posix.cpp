@@ -11,12 +11,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <dirent.h>
+#include <dlfcn.h>
 
 extern char** environ;
 
 const char* const kLogDefaultDirectory = "/tmp/";
 const char* const kLogFallbackPath = "/tmp/qmr_nlog";
 const char kPathSeparator = '/';
+const char* const kPathListSeparator = ":";
 
 bool isOpen(FileHandle file)
 {
@@ -352,4 +354,31 @@ int consoleOutputCodePage()
 FILE* openTextFile(const char* path)
 {
     return std::fopen(path, "r");
+}
+
+void* loadLibraryFile(const char* path)
+{
+    return ::dlopen(path, RTLD_NOW | RTLD_GLOBAL);
+}
+
+void* librarySymbol(void* library, const char* name)
+{
+    return ::dlsym(library, name);
+}
+
+bool readEnvironmentString(const char* name, std::string* value)
+{
+    const char* v = std::getenv(name);
+    value->assign(v != nullptr ? v : "");
+    return v != nullptr;
+}
+
+bool setEnvironmentValue(const char* name, const char* value)
+{
+    return value != nullptr ? ::setenv(name, value, 1) == 0 : ::unsetenv(name) == 0;
+}
+
+void putRuntimeEnvironment(const char*, const char*)
+{
+    // The host's C library has a single environment, already set above.
 }

@@ -12,6 +12,7 @@
 const char* const kLogDefaultDirectory = "c:\\";
 const char* const kLogFallbackPath = "c:\\qmr_nlog";
 const char kPathSeparator = '\\';
+const char* const kPathListSeparator = ";";
 
 namespace {
 HANDLE toHandle(FileHandle file)
@@ -389,4 +390,39 @@ int consoleOutputCodePage()
 FILE* openTextFile(const char* path)
 {
     return std::fopen(path, "rt");
+}
+
+void* loadLibraryFile(const char* path)
+{
+    return reinterpret_cast<void*>(LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
+void* librarySymbol(void* library, const char* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+bool readEnvironmentString(const char* name, std::string* value)
+{
+    SetLastError(ERROR_SUCCESS);
+    DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
+    if (needed == 0) {
+        value->clear();
+        return GetLastError() != ERROR_ENVVAR_NOT_FOUND;  // defined but empty
+    }
+    std::vector<char> buf(needed + 1);
+    DWORD n = GetEnvironmentVariableA(name, buf.data(), static_cast<DWORD>(buf.size()));
+    value->assign(buf.data(), n < buf.size() ? n : 0);
+    return true;
+}
+
+bool setEnvironmentValue(const char* name, const char* value)
+{
+    return SetEnvironmentVariableA(name, value) != 0;
+}
+
+void putRuntimeEnvironment(const char* name, const char* value)
+{
+    std::string entry = std::string(name) + "=" + (value != nullptr ? value : "");
+    _putenv(entry.c_str());
 }

@@ -53,8 +53,8 @@ bool appendEnvironmentEntry(ClassPathBuffer& buffer, const char* name, bool requ
         std::memmove(value, value + 1, len - 1);
     }
     appendToClassPath(buffer, value);
-    if (!endsWith(buffer.text, ';'))
-        appendToClassPath(buffer, ";");
+    if (!endsWith(buffer.text, kPathListSeparator[0]))
+        appendToClassPath(buffer, kPathListSeparator);
     return true;
 }
 } // namespace
@@ -180,7 +180,7 @@ bool appendArchivesInDirectory(ClassPathBuffer& buffer, const char* directory, c
         char resolved[kTextBufferSize];
         resolveFromLauncherDir(resolved, joined);
         if (appendToClassPath(buffer, resolved))
-            appendToClassPath(buffer, ";");
+            appendToClassPath(buffer, kPathListSeparator);
     }
     return true;
 }
@@ -201,7 +201,7 @@ void appendConfiguredClassPath(ClassPathBuffer& buffer)
             static thread_local char resolved[kPathListBufferSize];
             resolvePathList(resolved, value, sizeof resolved);
             if (appendToClassPath(buffer, resolved))
-                appendToClassPath(buffer, ";");
+                appendToClassPath(buffer, kPathListSeparator);
             found = fileExists(resolved);
         } else if (kind == 'E') {
             found = appendEnvironmentEntry(buffer, value, required);
@@ -232,7 +232,7 @@ void buildVmInitArgs(const ArgList& commandLine, const std::vector<std::string>&
     const ClassPathOverrides& overrides = vm.overrides;
     if (overrides.prepend) {
         appendToClassPath(classPath, overrides.prepend->c_str());
-        appendToClassPath(classPath, ";");
+        appendToClassPath(classPath, kPathListSeparator);
     }
     appendArchivesInDirectory(classPath, extractionDir, "jar");
     appendArchivesInDirectory(classPath, extractionDir, "zip");
@@ -241,8 +241,8 @@ void buildVmInitArgs(const ArgList& commandLine, const std::vector<std::string>&
     else
         appendConfiguredClassPath(classPath);
     if (overrides.append) {
-        if (!endsWith(classPath.text, ';'))
-            appendToClassPath(classPath, ";");
+        if (!endsWith(classPath.text, kPathListSeparator[0]))
+            appendToClassPath(classPath, kPathListSeparator);
         appendToClassPath(classPath, overrides.append->c_str());
     }
     vm.options.push_back(classPath.text);

@@ -75,7 +75,7 @@ TEST(Paths, ResolveAgainstTheLauncherDirectory)
 
     char list[kPathListBufferSize];
     resolvePathList(list, "a;;b;", sizeof list);
-    EXPECT_EQ(list, dir + "a;" + dir + "b");
+    EXPECT_EQ(list, dir + "a:" + dir + "b");  // joined with the host's path-list separator
     resolvePathList(list, ";;", sizeof list);
     EXPECT_STREQ(list, "");
 }
