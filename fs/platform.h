@@ -115,3 +115,8 @@ void putRuntimeEnvironment(const char* name, const char* value);
 
 // Separator of path lists (PATH, the class path): ";" on Windows.
 extern const char* const kPathListSeparator;
+
+// ---- process state -------------------------------------------------------
+void currentDirectoryPath(char* buf, size_t cap);
+// The process's whole command line as UTF-16 (GetCommandLineW).
+WideString commandLineWide();

@@ -382,3 +382,32 @@ void putRuntimeEnvironment(const char*, const char*)
 {
     // The host's C library has a single environment, already set above.
 }
+
+void currentDirectoryPath(char* buf, size_t cap)
+{
+    if (::getcwd(buf, cap) == nullptr && cap > 0)
+        buf[0] = '\0';
+}
+
+WideString commandLineWide()
+{
+    // The host's arguments joined by blanks, each holding a blank put in quotes.
+    std::string line;
+    FILE* file = std::fopen("/proc/self/cmdline", "rb");
+    if (file != nullptr) {
+        std::string arg;
+        int c;
+        while ((c = std::fgetc(file)) != EOF) {
+            if (c != '\0') {
+                arg.push_back(static_cast<char>(c));
+                continue;
+            }
+            if (!line.empty())
+                line += ' ';
+            line += arg.find(' ') != std::string::npos ? "\"" + arg + "\"" : arg;
+            arg.clear();
+        }
+        std::fclose(file);
+    }
+    return wideFromUtf8(line);
+}

@@ -426,3 +426,15 @@ void putRuntimeEnvironment(const char* name, const char* value)
     std::string entry = std::string(name) + "=" + (value != nullptr ? value : "");
     _putenv(entry.c_str());
 }
+
+void currentDirectoryPath(char* buf, size_t cap)
+{
+    DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(cap), buf);
+    if (n == 0 || n >= cap)
+        buf[0] = '\0';
+}
+
+WideString commandLineWide()
+{
+    return WideString(GetCommandLineW());
+}

@@ -1,0 +1,146 @@
+#include "launcher/work_sequence.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "diag/errors.h"
+#include "diag/log.h"
+#include "fs/paths.h"
+#include "fs/platform.h"
+#include "installer/install_marker.h"
+#include "installer/progress.h"
+#include "jvm/load_dll.h"
+#include "launch/expand_variables.h"
+#include "launch/java_vm_launcher.h"
+#include "launcher/command_line.h"
+#include "launcher/launcher_state.h"
+#include "payload/config_ids.h"
+#include "payload/config_store.h"
+#include "payload/included_files.h"
+
+bool jreIncluded = false;
+int progressTotal = 0;
+int progressPosition = 0;
+
+namespace {
+constexpr int kExitNoRuntime = 83;
+constexpr unsigned kBoxIconErrorOnly = kBoxOk | kBoxIconError;
+
+void changeToExtractionDir()
+{
+    if (!setCurrentDirectoryPath(extractionDir))
+        logError("Could not change working dir to %s", extractionDir);
+}
+
+[[noreturn]] void reportExtractionFailure(void* dialog, int result)
+{
+    if (!quiet) {
+        WideChar text[kTextBufferSize];
+        WideChar caption[kTextBufferSize];
+        getWideString(result == kCopyWriteFailed ? cfg::kWExtractWriteFailed : cfg::kWExtractReadFailed, text);
+        getWideString(cfg::kWAppTitle, caption);
+        showMessageBoxWide(dialog, text, caption, kBoxIconErrorOnly);
+    }
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+// No runtime was found (or the user wants to choose one by hand).
+void obtainMissingRuntime()
+{
+    if (quiet) {
+        logError("No JRE found");
+        std::printf("no jre found\n");
+        std::fflush(stdout);
+        writeInstallStarted(false);
+        std::exit(kExitNoRuntime);
+    }
+    // Until the question dialog exists, a run with a user present gets the
+    // configured "no runtime" message.
+    logError("No JRE found");
+    fatalErrorById(cfg::kMsgNoJreFound, "64");
+}
+} // namespace
+
+void addNativeLibraryPath()
+{
+    char dirs[kTextBufferSize];
+    getString(cfg::kNativeLibraryDirs, dirs, sizeof dirs);
+    logInfo("native lib dir is %s", dirs);
+    expandVariables(dirs);
+    static char path[kPathListBufferSize];
+    resolvePathList(path, dirs, sizeof path);
+    std::string value = path;
+    if (!value.empty() && value.back() != kPathListSeparator[0])
+        value += kPathListSeparator;
+    std::string current;
+    readEnvironmentString("PATH", &current);
+    value += current;
+    if (setEnvironmentValue("PATH", value.c_str()))
+        logInfo("Setting PATH (native libs) %s", value.c_str());
+    else
+        logInfo("Setting PATH (native libs) %s failed with error %d", value.c_str(),
+                static_cast<int>(lastSystemError()));
+    putRuntimeEnvironment("PATH", value.c_str());
+}
+
+int runWork(void* dialog)
+{
+    logInfo("Starting work");
+    setProgressBarPosition(dialog, 1);
+    char cwd[kTextBufferSize];
+    if (languageRestart) {
+        currentDirectoryPath(extractionDir, sizeof extractionDir);
+    } else {
+        int result = extractIncludedFiles(extractionDir);
+        if (result != 0)
+            reportExtractionFailure(dialog, result);
+        addNativeLibraryPath();
+        changeToExtractionDir();
+    }
+    currentDirectoryPath(cwd, sizeof cwd);
+    logInfo("Current working dir: %s", cwd);
+
+    char jre[kTextBufferSize];
+    fullPathName("jre.tar.gz", jre, sizeof jre, nullptr);
+    logInfo("Full JRE path: %s", jre);
+    jreIncluded = fileExists(jre);
+    if (!jreIncluded && languageRestart) {
+        fullPathName("jre", jre, sizeof jre, nullptr);
+        logInfo("Checking extracted JRE: %s", jre);
+        jreIncluded = fileExists(jre);
+    }
+    logInfo(jreIncluded ? "JRE included" : "No JRE included");
+    if (manualJre && jreIncluded) {
+        logInfo("Included JRE not used because of manual switch");
+        jreIncluded = false;
+    }
+    if (jreIncluded) {
+        // Unpacking an included runtime is not part of this build yet: look on
+        // the machine instead, as the included-runtime step does when it fails.
+        logError("Included runtime archives are not supported yet; searching the machine");
+        jreIncluded = false;
+    }
+    if (!jreIncluded) {
+        writeInstallStarted(true);
+        bool found = !manualJre && LoadDLL(false, nullptr, false);
+        if (!found)
+            obtainMissingRuntime();
+    }
+    changeToExtractionDir();
+    if (!languageRestart) {
+        progressTotal = 80;
+        progressPosition = 0;
+        setProgressBarRange(dialog, progressTotal);
+    }
+    writeInstallStarted(true);
+
+    ArgList args;
+    splitCommandLine(commandLineWide().c_str(), args);
+    if (!launchProgram(args, true)) {
+        logError("Could not start JVM");
+        fatalErrorById(cfg::kMsgCannotStartJava);
+    }
+    return 0;
+}
