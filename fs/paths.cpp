@@ -91,6 +91,8 @@ bool fileExists(const char* path)
 
 bool isRelativePath(const char* path)
 {
+    if (kPathSeparator == '/' && path[0] == '/')
+        return false;  // the host's own absolute paths
     size_t len = std::strlen(path);
     if (len < 3)
         return true;

@@ -246,7 +246,10 @@ bool isWindowsNT()
 
 void launcherPathFromSystem(char* buf, size_t cap)
 {
-    moduleFileNameNarrow(buf, cap);
+    // The host has no packed launcher of its own: KVELL_LAUNCHER_PATH names the
+    // packed file that the host runner and the tests work on.
+    if (!readEnvironment("KVELL_LAUNCHER_PATH", buf, cap) || buf[0] == '\0')
+        moduleFileNameNarrow(buf, cap);
 }
 
 bool setCurrentDirectoryPath(const char* path)

@@ -66,8 +66,13 @@ void expandEnvironment(char* text)
         if (!formatBounded(pattern, sizeof pattern, "${%s}", copy))
             continue;
         replaceAll(text, pattern, value);
-        upperCaseAscii(pattern);
-        replaceAll(text, pattern, value);
+        char upper[kTextBufferSize];
+        copyBounded(upper, sizeof upper, pattern);
+        upperCaseAscii(upper);
+        // A name stored in upper case is done: a second pass would expand the
+        // pattern again inside the value just inserted.
+        if (std::strcmp(upper, pattern) != 0)
+            replaceAll(text, upper, value);
     }
 }
 
