@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "diag/errors.h"
 #include "diag/log.h"
@@ -11,12 +10,11 @@
 #include "installer/install_marker.h"
 #include "installer/progress.h"
 #include "jvm/load_dll.h"
-#include "launch/expand_variables.h"
 #include "launch/java_vm_launcher.h"
 #include "launcher/command_line.h"
 #include "launcher/launcher_state.h"
+#include "launcher/work_preparation.h"
 #include "payload/config_ids.h"
-#include "payload/config_store.h"
 #include "payload/included_files.h"
 
 bool jreIncluded = false;
@@ -25,26 +23,7 @@ int progressPosition = 0;
 
 namespace {
 constexpr int kExitNoRuntime = 83;
-constexpr unsigned kBoxIconErrorOnly = kBoxOk | kBoxIconError;
-
-void changeToExtractionDir()
-{
-    if (!setCurrentDirectoryPath(extractionDir))
-        logError("Could not change working dir to %s", extractionDir);
-}
-
-[[noreturn]] void reportExtractionFailure(void* dialog, int result)
-{
-    if (!quiet) {
-        WideChar text[kTextBufferSize];
-        WideChar caption[kTextBufferSize];
-        getWideString(result == kCopyWriteFailed ? cfg::kWExtractWriteFailed : cfg::kWExtractReadFailed, text);
-        getWideString(cfg::kWAppTitle, caption);
-        showMessageBoxWide(dialog, text, caption, kBoxIconErrorOnly);
-    }
-    std::fflush(stdout);
-    std::exit(1);
-}
+constexpr int kProgressTotalSearched = 80;
 
 // No runtime was found (or the user wants to choose one by hand).
 void obtainMissingRuntime()
@@ -61,47 +40,9 @@ void obtainMissingRuntime()
     logError("No JRE found");
     fatalErrorById(cfg::kMsgNoJreFound, "64");
 }
-} // namespace
 
-void addNativeLibraryPath()
+void lookForIncludedRuntime()
 {
-    char dirs[kTextBufferSize];
-    getString(cfg::kNativeLibraryDirs, dirs, sizeof dirs);
-    logInfo("native lib dir is %s", dirs);
-    expandVariables(dirs);
-    static char path[kPathListBufferSize];
-    resolvePathList(path, dirs, sizeof path);
-    std::string value = path;
-    if (!value.empty() && value.back() != kPathListSeparator[0])
-        value += kPathListSeparator;
-    std::string current;
-    readEnvironmentString("PATH", &current);
-    value += current;
-    if (setEnvironmentValue("PATH", value.c_str()))
-        logInfo("Setting PATH (native libs) %s", value.c_str());
-    else
-        logInfo("Setting PATH (native libs) %s failed with error %d", value.c_str(),
-                static_cast<int>(lastSystemError()));
-    putRuntimeEnvironment("PATH", value.c_str());
-}
-
-int runWork(void* dialog)
-{
-    logInfo("Starting work");
-    setProgressBarPosition(dialog, 1);
-    char cwd[kTextBufferSize];
-    if (languageRestart) {
-        currentDirectoryPath(extractionDir, sizeof extractionDir);
-    } else {
-        int result = extractIncludedFiles(extractionDir);
-        if (result != 0)
-            reportExtractionFailure(dialog, result);
-        addNativeLibraryPath();
-        changeToExtractionDir();
-    }
-    currentDirectoryPath(cwd, sizeof cwd);
-    logInfo("Current working dir: %s", cwd);
-
     char jre[kTextBufferSize];
     fullPathName("jre.tar.gz", jre, sizeof jre, nullptr);
     logInfo("Full JRE path: %s", jre);
@@ -111,11 +52,20 @@ int runWork(void* dialog)
         logInfo("Checking extracted JRE: %s", jre);
         jreIncluded = fileExists(jre);
     }
-    logInfo(jreIncluded ? "JRE included" : "No JRE included");
+    logInfo("%s", jreIncluded ? "JRE included" : "No JRE included");
     if (manualJre && jreIncluded) {
         logInfo("Included JRE not used because of manual switch");
         jreIncluded = false;
     }
+}
+} // namespace
+
+int runWork(void* dialog)
+{
+    logInfo("Starting work");
+    setProgressBarPosition(dialog, 1);
+    prepareWorkingDirectory(dialog);
+    lookForIncludedRuntime();
     if (jreIncluded) {
         // Unpacking an included runtime is not part of this build yet: look on
         // the machine instead, as the included-runtime step does when it fails.
@@ -130,7 +80,7 @@ int runWork(void* dialog)
     }
     changeToExtractionDir();
     if (!languageRestart) {
-        progressTotal = 80;
+        progressTotal = kProgressTotalSearched;
         progressPosition = 0;
         setProgressBarRange(dialog, progressTotal);
     }

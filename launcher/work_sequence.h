@@ -8,5 +8,3 @@ extern int progressPosition;
 // Runs with the progress dialog (dialog) or without one (nullptr). Returns 0 when
 // the launch returned; every failure ends the process.
 int runWork(void* dialog);
-// Puts the configured native library directories in front of PATH.
-void addNativeLibraryPath();
