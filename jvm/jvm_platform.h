@@ -1,0 +1,57 @@
+// The operating-system services the JVM search needs beyond fs/platform.h: the
+// registry, hidden child processes, short path names and the executable search
+// path. jvm_platform_win.cpp implements them with Win32; jvm_platform_posix.cpp
+// gives the host build real child processes and an in-memory registry.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// ---- registry --------------------------------------------------------------
+enum class RegRoot { CurrentUser, LocalMachine };
+
+struct RegKey {
+    intptr_t raw = 0;  // 0: not open
+};
+
+constexpr uint32_t kRegString = 1;        // REG_SZ
+constexpr uint32_t kRegExpandString = 2;  // REG_EXPAND_SZ
+constexpr uint32_t kRegBinary = 3;        // REG_BINARY
+
+// Opens path (no trailing backslash) under root with read access.
+bool regOpenRead(RegRoot root, const char* path, RegKey* key);
+// Creates or opens path under root: non-volatile, all access.
+bool regCreate(RegRoot root, const char* path, RegKey* key);
+void regClose(RegKey& key);
+// The value's bytes into buf; false when it is missing or does not fit in cap.
+bool regQueryValue(RegKey key, const char* name, void* buf, uint32_t cap, uint32_t* size, uint32_t* type);
+bool regSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size);
+
+enum class RegEnum { Ok, NoMore, TooLong, Failed };
+// Name of the index-th sub-key (capacity cap, terminator included).
+RegEnum regEnumSubKey(RegKey key, uint32_t index, char* name, uint32_t cap);
+
+// ---- hidden child processes ---------------------------------------------------
+struct ChildProcess {
+    intptr_t process = 0;
+    intptr_t thread = 0;
+};
+
+constexpr unsigned kWaitForever = 0xFFFFFFFFu;
+
+// Starts commandLine (its first token names the program) with no window, the
+// launcher's environment and current directory, inheritable handles inherited.
+// With stderrPath, that file is created anew and becomes the child's only
+// standard handle (standard error); when it cannot be created the child runs
+// without it. false: not started, *error holds the system's error code.
+bool startHiddenProcess(const char* commandLine, const char* stderrPath, ChildProcess* child, unsigned* error);
+// true when the child ended within timeoutMs; *exitCode is then its exit code.
+bool waitForProcess(ChildProcess child, unsigned timeoutMs, unsigned* exitCode);
+// Ends the child with exitCode and waits briefly until it is gone.
+void terminateProcess(ChildProcess child, unsigned exitCode);
+void closeProcess(ChildProcess& child);
+
+// ---- names -------------------------------------------------------------------
+// GetShortPathNameA; false when it fails or does not fit.
+bool shortPathName(const char* path, char* out, size_t cap);
+// SearchPathA in the system's standard order, no extension added.
+bool searchExecutablePath(const char* fileName, char* out, size_t cap);

@@ -1,0 +1,160 @@
+#include "jvm/jvm_platform.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+HKEY rootKey(RegRoot root)
+{
+    return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+HKEY toKey(RegKey key)
+{
+    return reinterpret_cast<HKEY>(key.raw);
+}
+
+HANDLE toHandle(intptr_t raw)
+{
+    return reinterpret_cast<HANDLE>(raw);
+}
+
+// The file that receives the child's standard error, as an inheritable handle.
+HANDLE createInheritableFile(const char* path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    HANDLE inheritable = nullptr;
+    HANDLE self = GetCurrentProcess();
+    if (!DuplicateHandle(self, file, self, &inheritable, 0, TRUE, DUPLICATE_SAME_ACCESS))
+        inheritable = nullptr;
+    CloseHandle(file);
+    return inheritable;
+}
+} // namespace
+
+bool regOpenRead(RegRoot root, const char* path, RegKey* key)
+{
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(rootKey(root), path, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    key->raw = reinterpret_cast<intptr_t>(opened);
+    return true;
+}
+
+bool regCreate(RegRoot root, const char* path, RegKey* key)
+{
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(rootKey(root), path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    key->raw = reinterpret_cast<intptr_t>(created);
+    return true;
+}
+
+void regClose(RegKey& key)
+{
+    if (key.raw != 0)
+        RegCloseKey(toKey(key));
+    key.raw = 0;
+}
+
+bool regQueryValue(RegKey key, const char* name, void* buf, uint32_t cap, uint32_t* size, uint32_t* type)
+{
+    DWORD got = cap;
+    DWORD kind = 0;
+    if (RegQueryValueExA(toKey(key), name, nullptr, &kind, static_cast<BYTE*>(buf), &got) != ERROR_SUCCESS)
+        return false;
+    *size = got;
+    *type = kind;
+    return true;
+}
+
+bool regSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size)
+{
+    return RegSetValueExA(toKey(key), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+RegEnum regEnumSubKey(RegKey key, uint32_t index, char* name, uint32_t cap)
+{
+    DWORD length = cap;
+    LONG status = RegEnumKeyExA(toKey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS)
+        return RegEnum::Ok;
+    if (status == ERROR_NO_MORE_ITEMS)
+        return RegEnum::NoMore;
+    return status == ERROR_MORE_DATA ? RegEnum::TooLong : RegEnum::Failed;
+}
+
+bool startHiddenProcess(const char* commandLine, const char* stderrPath, ChildProcess* child, unsigned* error)
+{
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    HANDLE errorFile = nullptr;
+    if (stderrPath != nullptr) {
+        errorFile = createInheritableFile(stderrPath);
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdInput = nullptr;
+        startup.hStdOutput = nullptr;
+        startup.hStdError = errorFile;
+    }
+    // CreateProcessA may write into the command line.
+    std::vector<char> line(commandLine, commandLine + std::strlen(commandLine) + 1);
+    PROCESS_INFORMATION info;
+    std::memset(&info, 0, sizeof info);
+    BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
+                                  nullptr, &startup, &info);
+    *error = started ? 0 : GetLastError();
+    // The child holds its own copy of the handle.
+    if (errorFile != nullptr)
+        CloseHandle(errorFile);
+    if (!started)
+        return false;
+    child->process = reinterpret_cast<intptr_t>(info.hProcess);
+    child->thread = reinterpret_cast<intptr_t>(info.hThread);
+    return true;
+}
+
+bool waitForProcess(ChildProcess child, unsigned timeoutMs, unsigned* exitCode)
+{
+    DWORD waited = WaitForSingleObject(toHandle(child.process), timeoutMs == kWaitForever ? INFINITE : timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(toHandle(child.process), &code);
+    *exitCode = code;
+    return waited == WAIT_OBJECT_0;
+}
+
+void terminateProcess(ChildProcess child, unsigned exitCode)
+{
+    TerminateProcess(toHandle(child.process), exitCode);
+    // Until it is gone it may still hold files the caller wants to delete.
+    WaitForSingleObject(toHandle(child.process), 5000);
+}
+
+void closeProcess(ChildProcess& child)
+{
+    if (child.process != 0)
+        CloseHandle(toHandle(child.process));
+    if (child.thread != 0)
+        CloseHandle(toHandle(child.thread));
+    child = ChildProcess();
+}
+
+bool shortPathName(const char* path, char* out, size_t cap)
+{
+    DWORD n = GetShortPathNameA(path, out, static_cast<DWORD>(cap));
+    return n != 0 && n < cap;
+}
+
+bool searchExecutablePath(const char* fileName, char* out, size_t cap)
+{
+    DWORD n = SearchPathA(nullptr, fileName, nullptr, static_cast<DWORD>(cap), out, nullptr);
+    return n != 0 && n < cap;
+}
