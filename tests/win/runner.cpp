@@ -253,7 +253,7 @@ void appendJsonString(std::string& out, const std::wstring& text)
     out.push_back('"');
 }
 
-void recordBox(const std::wstring& path, const BoxContent& box, const std::wstring& answer)
+void recordBox(const std::wstring& path, const BoxContent& box, const std::wstring& answer, ULONGLONG seenAfter)
 {
     std::string line = "{\"caption\": ";
     appendJsonString(line, box.caption);
@@ -269,7 +269,7 @@ void recordBox(const std::wstring& path, const BoxContent& box, const std::wstri
     }
     line += "], \"answer\": ";
     appendJsonString(line, answer);
-    line += "}\n";
+    line += ", \"seen_after_ms\": " + std::to_string(seenAfter) + "}\n";
     if (path.empty())
         return;
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
@@ -282,6 +282,7 @@ void recordBox(const std::wstring& path, const BoxContent& box, const std::wstri
 
 struct BoxWatcher {
     DWORD processId = 0;
+    ULONGLONG startTick = 0;
     std::wstring boxesFile;
     std::vector<int> answers{IDOK};
     std::vector<std::wstring> answerNames{L"ok"};
@@ -335,7 +336,7 @@ struct BoxWatcher {
             answer = L"close";  // the wanted button is missing: close the box instead
             button = 0;
         }
-        recordBox(boxesFile, content, answer);
+        recordBox(boxesFile, content, answer, GetTickCount64() - startTick);
         press(box, button);
         handled.push_back({box, button, GetTickCount()});
     }
@@ -453,6 +454,7 @@ int wmain(int argc, wchar_t** argv)
     CloseHandle(process.hThread);
 
     watcher.processId = process.dwProcessId;
+    watcher.startTick = GetTickCount64();
     ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds * 1000.0);
     int exitCode = 0;
     while (true) {

@@ -1,0 +1,175 @@
+"""A well-formed Payload: the launcher starts, walks its own PE headers, reads
+the Payload and writes the diagnostic log; where the log goes and whether it
+survives the run; launchers stored under awkward names."""
+
+import re
+import time
+import unittest
+
+from payload import MAGIC, Payload, int32, pe_layout
+from wineharness import Config, ScenarioCase, log_lines
+
+HEADER = re.compile(r"^Started executable (?P<path>.+) at "
+                    r"(?P<when>(Mon|Tue|Wed|Thu|Fri|Sat|Sun) "
+                    r"(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d\d \d\d:\d\d:\d\d \d{4})$")
+
+GOOD = Payload(strings={107: "1", 1000: "Test Setup", 2001: "i"}, wides={20013: "Test Setup"})
+
+
+def stub_layout():
+    with open(Config.stub, "rb") as f:
+        return pe_layout(f.read())
+
+
+class StartupLog(ScenarioCase):
+
+    def test_log_header_and_header_walk(self):
+        launcher = self.case.launcher(GOOD)
+        before = time.time()
+        result = self.case.run(launcher, env={"KVELL_LOG": "yes"})
+        self.assertCleanRun(result)
+        [log] = self.case.logs()
+        raw = log.read_bytes()
+        self.assertTrue(raw.endswith(b"\r\n"), raw)
+        self.assertEqual(raw.count(b"\n"), raw.count(b"\r\n"), "lines end in CR LF (text mode)")
+
+        lines = log_lines(log)
+        header = HEADER.match(lines[0])
+        self.assertIsNotNone(header, lines[0])
+        self.assertEqual(header["path"], launcher)
+        written = time.mktime(time.strptime(header["when"], "%a %b %d %H:%M:%S %Y"))
+        self.assertLess(abs(written - before), 300, "the header's time is the local time of the run")
+        self.assertEqual(lines[1], "", "ctime's own newline leaves an empty line")
+
+        pe = stub_layout()
+        self.assertEqual(lines[2:8], [
+            "Init",
+            "number of sections: %d" % pe.section_count,
+            "size of optional headers: %d" % pe.optional_header_size,
+            "resSectionTableStart: %d" % pe.last_section_header,
+            "rawDataSize: %d, rawDataOffset: %d" % (pe.raw_data_size, pe.raw_data_offset),
+            "Init done",
+        ])
+
+    def test_empty_and_negative_entry_counts(self):
+        for name, data in {
+            "no entries": Payload().encode(),
+            "negative counts": int32(MAGIC) + int32(-5) + int32(-1),
+            "N1 = 0x80000000": int32(MAGIC) + int32(0x80000000) + int32(0),
+            "data after the entries": Payload(strings={107: "1"}).encode() + b"\xff" * 64,
+        }.items():
+            with self.subTest(name):
+                case = self.new_case()
+                result = case.run(case.launcher(data), env={"KVELL_LOG": "yes"})
+                self.assertCleanRun(result)
+                [log] = case.logs()
+                self.assertEqual(log_lines(log)[7], "Init done")
+
+    def test_keep_rules(self):
+        # (environment, whether the log survives a normal run)
+        rules = [
+            ({"KVELL_LOG": "yes"}, True),
+            ({"QUILLMERE_LOG": "yes"}, True),
+            ({"KVELL_LOG": "no", "QUILLMERE_LOG": "yes"}, True),
+            ({"KVELL_LOG": "YES"}, False),
+            ({"KVELL_LOG": "1"}, False),
+            ({"KVELL_LOG": "yes "}, False),
+            ({"QUILLMERE_LOG": "Yes"}, False),
+            ({"KVELL_LOG": ""}, False),
+            ({}, False),
+        ]
+        for env, kept in rules:
+            with self.subTest(env=env):
+                case = self.new_case()
+                result = case.run(case.launcher(GOOD), env=env)
+                self.assertCleanRun(result)
+                self.assertEqual(len(case.logs()), 1 if kept else 0, case.logs())
+                # Nothing else is left behind either.
+                self.assertEqual(sorted(p.name for p in case.tmp.iterdir()), [p.name for p in case.logs()])
+
+    def test_logs_of_two_runs_are_separate_files(self):
+        launcher = self.case.launcher(GOOD)
+        self.assertCleanRun(self.case.run(launcher, env={"KVELL_LOG": "yes"}))
+        self.assertCleanRun(self.case.run(launcher, env={"KVELL_LOG": "yes"}))
+        logs = self.case.logs()
+        self.assertEqual(len(logs), 2)
+        for log in logs:
+            self.assertTrue(log.name.startswith("qmr_nlog_"), log)
+            self.assertEqual(log_lines(log)[7], "Init done")
+
+    def test_tmp_with_trailing_backslash(self):
+        result = self.case.run(self.case.launcher(GOOD), env={"KVELL_LOG": "yes"}, tmp=self.case.tmp_win + "\\")
+        self.assertCleanRun(result)
+        self.assertEqual(len(self.case.logs()), 1)
+
+
+class LogInDriveRoot(ScenarioCase):
+    """Without a usable TMP the log goes to C:\\."""
+
+    def root_logs(self):
+        return set(self.wine.drive_c.glob("qmr_nlog*"))
+
+    def run_with_tmp(self, tmp):
+        before = self.root_logs()
+        launcher = self.case.launcher(GOOD)
+        result = self.case.run(launcher, env={"KVELL_LOG": "yes"}, tmp=tmp)
+        new = self.root_logs() - before
+        for path in new:
+            self.addCleanup(path.unlink)
+        self.assertCleanRun(result)
+        self.assertEqual(len(new), 1, "one new log in C:\\")
+        [log] = new
+        self.assertTrue(log.name.startswith("qmr_nlog_"), log)
+        self.assertEqual(HEADER.match(log_lines(log)[0])["path"], launcher)
+        self.assertEqual(self.case.logs(), [])
+
+    def test_tmp_names_a_missing_directory(self):
+        self.run_with_tmp(self.case.path("missing"))
+
+    def test_tmp_names_a_file(self):
+        (self.case.dir / "plain-file").write_bytes(b"x")
+        self.run_with_tmp(self.case.path("plain-file"))
+
+    def test_tmp_unset(self):
+        self.run_with_tmp(None)
+
+    def test_fatal_error_keeps_log_in_drive_root(self):
+        before = self.root_logs()
+        result = self.case.run(self.case.launcher(None), tmp=self.case.path("missing"))
+        for path in self.root_logs() - before:
+            self.addCleanup(path.unlink)
+        self.assertFatalBox(result, "Internal Error: readInt", log_dir="C:\\")
+
+
+class LauncherFileNames(ScenarioCase):
+    """The launcher reads its Payload through its own path, whatever its name."""
+
+    def run_named(self, name, subdir=None):
+        launcher = self.case.launcher(GOOD, name=name, subdir=subdir)
+        result = self.case.run(launcher, env={"KVELL_LOG": "yes"})
+        self.assertCleanRun(result)
+        [log] = self.case.logs()
+        lines = log_lines(log)
+        self.assertEqual(lines[7], "Init done", lines)
+        return launcher, lines
+
+    def test_blanks_and_western_letters(self):
+        launcher, lines = self.run_named("Caf\u00e9 Setup.exe", subdir="Program Files \u00c4")
+        self.assertEqual(HEADER.match(lines[0])["path"], launcher)
+
+    def test_name_the_code_page_cannot_represent(self):
+        # The launcher opens itself through its short 8.3 path.
+        self.run_named("\ud55c\uae00 setup.exe")
+
+    def test_directory_the_code_page_cannot_represent(self):
+        self.run_named("setup.exe", subdir="\u65e5\u672c\u8a9e \ud55c\uae00")
+
+    def test_name_without_exe(self):
+        self.run_named("long setup name.program")
+
+    def test_upper_case_extension(self):
+        self.run_named("SETUP.EXE")
+
+
+if __name__ == "__main__":
+    unittest.main()

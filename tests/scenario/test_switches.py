@@ -1,0 +1,116 @@
+"""The command line: splitting with quotes, the launcher's switches, and where
+a fatal message goes (message box or standard error) depending on entry 107
+and the switches."""
+
+import unittest
+
+from payload import Payload
+from wineharness import ScenarioCase, log_lines
+
+QUOTE_MESSAGE = "Unbalanced quotes: {0}"  # 1007 has no argument: "{0}" stays as it is
+CAPTION = "Switch Test"
+
+
+def payload(program_type=None, **strings):
+    entries = {1000: CAPTION, 1007: QUOTE_MESSAGE}
+    if program_type is not None:
+        entries[107] = program_type
+    entries.update({int(k[1:]): v for k, v in strings.items()})
+    return Payload(strings=entries, wides={20013: "Wide " + CAPTION})
+
+
+class FatalMessageRouting(ScenarioCase):
+    """An unbalanced quote is fatal; entry 107 decides between box and stderr."""
+
+    def test_program_type_decides(self):
+        # (entry 107, message box?)
+        for program_type, boxed in [(None, False), ("0", False), ("2", False), ("abc", False),
+                                    ("1", True), ("5", True), (" 1", True), ("5x", True), ("+1", True),
+                                    ("-1", False), ("15", False)]:
+            with self.subTest(entry_107=program_type):
+                case = self.new_case()
+                result = case.run(case.launcher(payload(program_type)), args='"abc', env={"KVELL_LOG": "no"})
+                if boxed:
+                    log = self.assertFatalBox(result, QUOTE_MESSAGE, caption=CAPTION, case=case)
+                else:
+                    log = self.assertFatalStderr(result, QUOTE_MESSAGE, case=case)
+                self.assertEqual(result.stdout, "")
+                lines = log_lines(log)
+                self.assertIn("Init", lines)
+                self.assertNotIn("Init done", lines)
+
+    def test_console_switches_with_console_program(self):
+        for args in ['-c "abc', '-q "abc', '"abc -c', '-console "abc']:
+            with self.subTest(args=args):
+                case = self.new_case()
+                result = case.run(case.launcher(payload("0")), args=args)
+                self.assertFatalStderr(result, QUOTE_MESSAGE, case=case)
+
+    def test_switches_apply_only_after_the_whole_line_is_split(self):
+        # The quote fails while the line is split, before "-c" or "-q" is seen.
+        for args in ['-c "abc', '-q "abc']:
+            with self.subTest(args=args):
+                case = self.new_case()
+                result = case.run(case.launcher(payload("1")), args=args)
+                self.assertFatalBox(result, QUOTE_MESSAGE, caption=CAPTION, case=case)
+
+    def test_later_duplicate_of_entry_107_wins(self):
+        for pairs, boxed in [([(107, "0"), (107, "1")], True), ([(107, "1"), (107, "0")], False)]:
+            with self.subTest(pairs=pairs):
+                case = self.new_case()
+                data = Payload(strings=[(1007, QUOTE_MESSAGE)] + pairs)
+                result = case.run(case.launcher(data), args="'abc")
+                if boxed:
+                    self.assertFatalBox(result, QUOTE_MESSAGE, case=case)
+                else:
+                    self.assertFatalStderr(result, QUOTE_MESSAGE, case=case)
+
+    def test_wide_title_is_not_the_caption_of_8_bit_messages(self):
+        data = Payload(strings={107: "1", 1007: "x"}, wides={20013: "Wide Title", 1000: "Wide 1000"})
+        result = self.case.run(self.case.launcher(data), args='"')
+        self.assertFatalBox(result, "x", caption="")
+
+
+class CommandLines(ScenarioCase):
+
+    def run_line(self, case, args=None, cmdline=None, program_type="0"):
+        launcher = case.launcher(payload(program_type))
+        if cmdline is not None:
+            cmdline = cmdline.replace("PROGRAM", launcher)
+        return case.run(launcher, args=args, cmdline=cmdline, env={"KVELL_LOG": "yes"})
+
+    def test_balanced_lines_start(self):
+        for args in ['"a b"', "'a b'", 'x"a b"y', "x'a b'y", "'a \"b' c", "\"a 'b\" c", '""', "''",
+                     "a  b", "  a", "a\\\"b\"", "-quiet -Q", "\ta\t'b'"]:
+            with self.subTest(args=args):
+                case = self.new_case()
+                result = self.run_line(case, args)
+                self.assertCleanRun(result)
+                self.assertEqual(log_lines(case.logs()[0])[7], "Init done")
+
+    def test_unbalanced_lines_are_fatal(self):
+        for args in ['"', "'", 'a"b', "'a b", 'x"a b"y "', "a\\\"b", "\"a 'b\" 'c", "'a \"b' \"c"]:
+            with self.subTest(args=args):
+                case = self.new_case()
+                result = self.run_line(case, args)
+                self.assertFatalStderr(result, QUOTE_MESSAGE, case=case)
+
+    def test_program_part_takes_part_in_splitting(self):
+        case = self.new_case()
+        result = self.run_line(case, cmdline='"PROGRAM')
+        self.assertFatalStderr(result, QUOTE_MESSAGE, case=case)
+        case = self.new_case()
+        self.assertCleanRun(self.run_line(case, cmdline="PROGRAM 'a'"))
+
+    def test_switches_start_normally(self):
+        for args in ["-q", "-c", "-console", "-console -c", "-c -console", "-c -c", "-manual", "/manual",
+                     "-q -c -console -manual x y"]:
+            with self.subTest(args=args):
+                case = self.new_case()
+                result = self.run_line(case, args, program_type="1")
+                self.assertCleanRun(result)
+                self.assertEqual(log_lines(case.logs()[0])[7], "Init done")
+
+
+if __name__ == "__main__":
+    unittest.main()

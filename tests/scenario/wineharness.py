@@ -1,0 +1,660 @@
+"""The Windows test bed: the real launcher under Wine.
+
+- A template WINEPREFIX is made once per build directory (make_template, run by
+  the ctest fixture "wine_template").
+- Every test file gets its own copy of it (Session): its own persistent
+  wineserver and, when DISPLAY is unset, its own Xvfb; all three go away when
+  the file's tests end.
+- Every test gets its own directory C:\\kvell\\<n> in the prefix (Case), with a
+  TMP directory of its own, so that logs and launchers of different tests never
+  mix.
+- Programs are started through runner.exe (tests/win/runner.cpp), which gives
+  them an exact command line and environment, passes our stdout/stderr through,
+  records and answers their message boxes and kills them on time-out.
+
+Paths come from the environment set by tests/scenario/CMakeLists.txt; run by hand
+from a build directory "build" beside the sources they default sensibly.
+"""
+
+import contextlib
+import fcntl
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from dataclasses import dataclass
+from pathlib import Path, PureWindowsPath
+
+import payload as payload_mod
+
+HERE = Path(__file__).resolve().parent
+REPO = HERE.parent.parent
+
+# Bump when the template's contents change, so that old templates are rebuilt.
+TEMPLATE_VERSION = "2"
+
+EXIT_TIMEOUT = 124          # runner.exe: the child was killed on time-out
+EXIT_RUNNER_FAILURE = 125   # runner.exe: bad usage or the child could not start
+
+
+# ---- configuration ------------------------------------------------------------
+
+def _env_path(name, default):
+    value = os.environ.get(name)
+    return Path(value) if value else Path(default)
+
+
+class Config:
+    build_dir = _env_path("KVELL_BUILD_DIR", REPO / "build")
+    stub = _env_path("KVELL_STUB", build_dir / "windows" / "kvell.exe")
+    runner = _env_path("KVELL_RUNNER", build_dir / "windows" / "tests" / "win" / "runner.exe")
+    wintool = _env_path("KVELL_WINTOOL", build_dir / "windows" / "tests" / "win" / "wintool.exe")
+    win_tests = _env_path("KVELL_WIN_TESTS", build_dir / "windows" / "tests" / "win" / "kvell_win_tests.exe")
+    kvellpack = _env_path("KVELL_KVELLPACK", build_dir / "tools" / "kvellpack" / "kvellpack")
+    template = _env_path("KVELL_WINE_TEMPLATE", build_dir / "wine-template")
+    work_root = _env_path("KVELL_WINE_WORK", build_dir / "wine-run")
+    locales = _env_path("KVELL_LOCALES", build_dir / "wine-locales")
+    wine = os.environ.get("KVELL_WINE", "wine")
+    wineserver = os.environ.get("KVELL_WINESERVER", "wineserver")
+    xvfb = os.environ.get("KVELL_XVFB", "Xvfb")
+    # Keep the prefix copy after the tests (for debugging).
+    keep = os.environ.get("KVELL_KEEP_PREFIX") == "1"
+    # Own Xvfb even when DISPLAY is set.
+    force_xvfb = os.environ.get("KVELL_FORCE_XVFB") == "1"
+
+
+def base_environment(prefix, home, display=None, locale="C.UTF-8", extra=None):
+    """The Unix environment of every Wine process: small and fixed, so that the
+    developer's or CI's variables (JAVA_HOME, TMP, ...) never reach the launcher.
+    Wine passes these on to Windows programs, except PATH, TMP and TEMP."""
+    env = {
+        "HOME": str(home),
+        "USER": os.environ.get("USER", "kvell"),
+        "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+        "WINEPREFIX": str(prefix),
+        "WINEDEBUG": "-all",
+        # No Mono or Gecko installation prompts.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "LANG": locale,
+        "LC_ALL": locale,
+    }
+    if display:
+        env["DISPLAY"] = display
+    if extra:
+        env.update(extra)
+    return env
+
+
+def wine_version():
+    try:
+        out = subprocess.run([Config.wine, "--version"], capture_output=True, text=True,
+                             env={"PATH": os.environ.get("PATH", ""), "WINEDEBUG": "-all"}, timeout=30)
+        return out.stdout.strip()
+    except (OSError, subprocess.TimeoutExpired):
+        return None
+
+
+def require_wine_tools():
+    """Raises unittest.SkipTest when what the Wine tests need is missing."""
+    missing = [str(p) for p in (Config.stub, Config.runner, Config.wintool) if not p.exists()]
+    for tool in (Config.wine, Config.wineserver):
+        if shutil.which(tool) is None:
+            missing.append(tool)
+    if missing:
+        raise unittest.SkipTest("missing: " + ", ".join(missing))
+
+
+# ---- the template prefix -------------------------------------------------------
+
+def _template_stamp():
+    return {"wine": wine_version(), "template": TEMPLATE_VERSION}
+
+
+def template_is_current(path=None):
+    path = Path(path or Config.template)
+    try:
+        return json.loads((path / ".kvell-template").read_text()) == _template_stamp()
+    except (OSError, ValueError):
+        return False
+
+
+def make_template(path=None, force=False, log=print):
+    """Creates the template prefix unless a current one exists. Safe against
+    concurrent callers (a lock file beside it); built in a scratch directory and
+    renamed into place, so a half-made template is never used."""
+    path = Path(path or Config.template)
+    path.parent.mkdir(parents=True, exist_ok=True)
+    with open(str(path) + ".lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if not force and template_is_current(path):
+            log("template prefix %s is current" % path)
+            return path
+        started = time.monotonic()
+        scratch = Path(tempfile.mkdtemp(prefix=path.name + ".new-", dir=path.parent))
+        prefix = scratch / "prefix"
+        env = base_environment(prefix, scratch)
+        try:
+            subprocess.run([Config.wine, "wineboot", "--init"], env=env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+            # Settings every test relies on:
+            # - a crash ends the program instead of showing the crash dialog;
+            # - windows are not handed to a window manager: without one (Xvfb),
+            #   Wine would wait 2 s for every closed window to be withdrawn.
+            settings = [
+                ["reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
+                 "/t", "REG_DWORD", "/d", "0", "/f"],
+                ["reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+                 "/t", "REG_SZ", "/d", "N", "/f"],
+            ]
+            for args in settings:
+                subprocess.run([Config.wine] + args, env=env, check=True,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+            (prefix / "drive_c" / "kvell").mkdir(exist_ok=True)
+            # Let the server write the registry and end.
+            subprocess.run([Config.wineserver, "-w"], env=env, check=True, timeout=120)
+            _forget_server_directory(prefix)
+            (prefix / ".kvell-template").write_text(json.dumps(_template_stamp()))
+            if path.exists():
+                shutil.rmtree(path)
+            prefix.rename(path)
+        finally:
+            shutil.rmtree(scratch, ignore_errors=True)
+        log("template prefix %s made in %.1f s" % (path, time.monotonic() - started))
+        return path
+
+
+def _forget_server_directory(prefix):
+    """Debian's Wine keeps the server's socket directory name (/tmp/wine-XXXXXX)
+    in <prefix>/wineserver. Removes both, after the server has ended, so that
+    copies of a prefix do not share that directory and nothing stays in /tmp."""
+    record = Path(prefix) / "wineserver"
+    try:
+        name = record.read_text().strip()
+    except OSError:
+        return
+    record.unlink()
+    if re.fullmatch(r"wine-\w+", name):
+        shutil.rmtree(Path("/tmp") / name, ignore_errors=True)
+
+
+# ---- Xvfb -------------------------------------------------------------------------
+
+class Xvfb:
+    """An X server on the first free display, chosen by Xvfb itself (-displayfd)."""
+
+    def __init__(self):
+        self.process = None
+        self.display = None
+
+    def start(self, timeout=15):
+        read_end, write_end = os.pipe()
+        try:
+            self.process = subprocess.Popen(
+                [Config.xvfb, "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                 "-nolisten", "tcp"],
+                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                start_new_session=True)
+        finally:
+            os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + timeout
+        with os.fdopen(read_end, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                if time.monotonic() > deadline or self.process.poll() is not None:
+                    self.stop()
+                    raise RuntimeError("Xvfb did not start")
+                chunk = pipe.read(1)
+                if not chunk:
+                    self.stop()
+                    raise RuntimeError("Xvfb did not report its display")
+                number += chunk
+        self.display = ":" + number.decode().strip()
+        return self.display
+
+    def stop(self):
+        if self.process is not None and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.process = None
+
+
+# ---- results -----------------------------------------------------------------------
+
+@dataclass
+class Box:
+    """A message box the runner saw (and answered)."""
+    caption: str
+    text: str
+    buttons: list      # [(id, label)]
+    answer: str        # ok, yes, no, cancel, or close when the button was missing
+    seen_after_ms: int = 0  # when the runner found it, after the program's start
+
+    @property
+    def button_ids(self):
+        return [b[0] for b in self.buttons]
+
+
+@dataclass
+class RunResult:
+    exit_code: int
+    stdout_bytes: bytes
+    stderr_bytes: bytes
+    boxes: list
+    elapsed: float
+    command_line: str = ""
+
+    @property
+    def stdout(self):
+        return self.stdout_bytes.decode(payload_mod.ANSI, errors="replace").replace("\r\n", "\n")
+
+    @property
+    def stderr(self):
+        return self.stderr_bytes.decode(payload_mod.ANSI, errors="replace").replace("\r\n", "\n")
+
+    def describe(self):
+        return ("command line: %s\nexit code: %d (%.2f s)\nstdout: %r\nstderr: %r\nboxes: %r"
+                % (self.command_line, self.exit_code, self.elapsed, self.stdout, self.stderr, self.boxes))
+
+
+# ---- a running prefix ------------------------------------------------------------------
+
+def windows_to_unix(prefix: Path, win_path: str) -> Path:
+    """C:\\x\\y -> <prefix>/drive_c/x/y; Z:\\x -> /x. Case is kept as written."""
+    p = PureWindowsPath(win_path)
+    drive = p.drive.rstrip(":").lower()
+    parts = p.parts[1:]
+    if drive == "z":
+        return Path("/", *parts)
+    if drive == "c":
+        return Path(prefix, "drive_c", *parts)
+    raise ValueError("no Unix path for " + win_path)
+
+
+def unix_to_windows(prefix: Path, unix_path) -> str:
+    path = Path(unix_path).resolve()
+    drive_c = (Path(prefix) / "drive_c").resolve()
+    try:
+        rest = path.relative_to(drive_c)
+        return "C:\\" + "\\".join(rest.parts)
+    except ValueError:
+        return "Z:" + str(path).replace("/", "\\")
+
+
+class Session:
+    """One copy of the template prefix with its own wineserver (and Xvfb), for
+    the tests of one file. Session.get() gives the file's session; it is closed
+    by a module clean-up."""
+
+    _current = None
+
+    @classmethod
+    def get(cls, name=None):
+        if cls._current is None:
+            session = cls(name)
+            session.start()
+            cls._current = session
+            unittest.addModuleCleanup(cls.close_current)
+        return cls._current
+
+    @classmethod
+    def close_current(cls):
+        if cls._current is not None:
+            cls._current.close()
+            cls._current = None
+
+    def __init__(self, name=None, locale="C.UTF-8", extra_env=None):
+        require_wine_tools()
+        if not template_is_current():
+            make_template(log=lambda *_: None)
+        self.name = name or Path(sys.argv[0]).stem
+        Config.work_root.mkdir(parents=True, exist_ok=True)
+        self.root = Path(tempfile.mkdtemp(prefix="%s-" % re.sub(r"\W", "_", self.name),
+                                          dir=Config.work_root))
+        self.prefix = self.root / "prefix"
+        self.home = self.root / "home"
+        self.locale = locale
+        self.extra_env = dict(extra_env or {})
+        self.xvfb = None
+        self.display = None
+        self.env = None
+        self.server_started = False
+        self.case_counter = 0
+        self.run_counter = 0
+
+    # -- life cycle --
+
+    def start(self):
+        try:
+            self._start()
+        except BaseException:
+            self.close()
+            raise
+
+    def _start(self):
+        started = time.monotonic()
+        subprocess.run(["cp", "-a", str(Config.template), str(self.prefix)], check=True)
+        self.home.mkdir()
+        if os.environ.get("DISPLAY") and not Config.force_xvfb:
+            self.display = os.environ["DISPLAY"]
+        else:
+            self.xvfb = Xvfb()
+            self.display = self.xvfb.start()
+        self.env = base_environment(self.prefix, self.home, self.display, self.locale, self.extra_env)
+        # The server outlives this call: it must not hold our output open.
+        subprocess.run([Config.wineserver, "-p"], env=self.env, check=True, timeout=60,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.server_started = True
+        # Tools used by every case live in C:\kvell\bin.
+        self.bin_dir = self.prefix / "drive_c" / "kvell" / "bin"
+        self.bin_dir.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(Config.runner, self.bin_dir / "runner.exe")
+        shutil.copy2(Config.wintool, self.bin_dir / "wintool.exe")
+        self.runner_win = r"C:\kvell\bin\runner.exe"
+        self.wintool_win = r"C:\kvell\bin\wintool.exe"
+        # The first program start brings up Wine's own services; do it now so that
+        # the cases' timings are their own.
+        self.wine(["cmd.exe", "/c", "exit"], check=False, timeout=120)
+        self.start_seconds = time.monotonic() - started
+
+    def close(self):
+        if self.server_started:
+            subprocess.run([Config.wineserver, "-k"], env=self.env, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                subprocess.run([Config.wineserver, "-w"], env=self.env, timeout=30)
+            self.server_started = False
+            _forget_server_directory(self.prefix)
+        if self.xvfb is not None:
+            self.xvfb.stop()
+            self.xvfb = None
+        if not Config.keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+        else:
+            print("kept prefix: %s" % self.prefix, file=sys.stderr)
+
+    # -- paths --
+
+    @property
+    def drive_c(self):
+        return self.prefix / "drive_c"
+
+    def unix(self, win_path) -> Path:
+        return windows_to_unix(self.prefix, win_path)
+
+    def windows(self, unix_path) -> str:
+        return unix_to_windows(self.prefix, unix_path)
+
+    # -- programs --
+
+    def _call(self, argv, timeout):
+        """Runs a Unix command in the session. Output goes through files, not
+        pipes: Wine's background services may inherit the descriptors and keep
+        pipes open long after the program ended."""
+        with tempfile.TemporaryFile(dir=self.root) as out, tempfile.TemporaryFile(dir=self.root) as err:
+            process = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+            try:
+                code = process.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+                raise
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(argv, code, out.read(), err.read())
+
+    def wine(self, args, check=True, timeout=60):
+        """Runs a Wine command directly (no runner): wine ARGS..."""
+        done = self._call([Config.wine] + list(args), timeout)
+        if check and done.returncode != 0:
+            raise subprocess.CalledProcessError(done.returncode, done.args, done.stdout, done.stderr)
+        return done
+
+    def run(self, program, args=None, cmdline=None, set_env=None, unset_env=(), clear_env=False,
+            cwd=None, answer="ok", timeout=20) -> RunResult:
+        """Starts the Windows program through runner.exe and waits for it.
+
+        program: Windows path of the executable.
+        args: text after the program on the command line (ignored with cmdline).
+        cmdline: the exact, complete command line; default: "program" args.
+        set_env/unset_env/clear_env: changes to the child's environment, which is
+            otherwise the runner's (Wine's view of the session's environment).
+        answer: button(s) for message boxes: "ok", "yes", "no", "cancel", or a
+            list/comma-separated sequence, one per box, the last one repeating.
+        timeout: seconds before runner.exe kills the child (exit code 124).
+        """
+        if cmdline is None:
+            cmdline = '"%s"' % program + ("" if args is None or args == "" else " " + args)
+        if not isinstance(answer, str):
+            answer = ",".join(answer)
+        runner_args = []
+        if clear_env:
+            runner_args.append("--clear-env")
+        for name in unset_env:
+            runner_args += ["--unset", name]
+        for name, value in (set_env or {}).items():
+            runner_args += ["--set", "%s=%s" % (name, value)]
+        if cwd is not None:
+            runner_args += ["--cwd", cwd]
+        self.run_counter += 1
+        boxes_file = self.root / ("boxes-%d.json" % self.run_counter)
+        runner_args += ["--boxes", self.windows(boxes_file), "--answer", answer,
+                        "--timeout", str(timeout), "--cmdline", cmdline, "--", program]
+        # All arguments go through a file: Wine's rewriting of its own command line
+        # cannot touch them, whatever quotes or characters they hold.
+        args_file = self.root / ("args-%d.bin" % self.run_counter)
+        args_file.write_bytes(b"".join(a.encode("utf-8") + b"\0" for a in runner_args))
+        started = time.monotonic()
+        try:
+            done = self._call([Config.wine, self.runner_win, "--args-file", self.windows(args_file)],
+                              timeout + 30)
+        except subprocess.TimeoutExpired as e:
+            raise AssertionError("runner.exe did not end: %s" % cmdline) from e
+        elapsed = time.monotonic() - started
+        boxes = []
+        if boxes_file.exists():
+            for line in boxes_file.read_text(encoding="utf-8").splitlines():
+                record = json.loads(line)
+                boxes.append(Box(record["caption"], record["text"],
+                                 [(b["id"], b["text"]) for b in record["buttons"]], record["answer"],
+                                 record.get("seen_after_ms", 0)))
+            boxes_file.unlink()
+        args_file.unlink()
+        if done.returncode == EXIT_RUNNER_FAILURE and done.stderr.startswith(b"runner:"):
+            raise AssertionError("runner.exe failed: %s" % done.stderr.decode(errors="replace"))
+        return RunResult(done.returncode, done.stdout, done.stderr, boxes, elapsed, cmdline)
+
+    # -- registry --
+
+    def reg_query(self, key, name):
+        """The value's data as Wine's reg prints it (an int for REG_DWORD), or None."""
+        done = self.wine(["reg", "query", key, "/v", name], check=False)
+        for line in done.stdout.decode(errors="replace").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+                data = parts[2] if len(parts) > 2 else ""
+                if parts[1] == "REG_DWORD":
+                    return int(data, 16)
+                return data
+        return None
+
+    def reg_add(self, key, name, data, kind="REG_SZ"):
+        if kind == "REG_DWORD":
+            data = str(int(data))
+        self.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f"])
+
+    def reg_delete(self, key, name=None):
+        args = ["reg", "delete", key] + (["/v", name] if name else []) + ["/f"]
+        self.wine(args, check=False)
+
+    def wintool(self, *args):
+        """Output of wintool.exe (tests/win/wintool.cpp) as text."""
+        done = self.wine([self.wintool_win] + list(args))
+        return done.stdout.decode("utf-8").strip()
+
+    def short_path(self, win_path):
+        """The 8.3 form of an existing path, as GetShortPathNameW gives it."""
+        return self.wintool("short-path", win_path)
+
+    def long_path(self, win_path):
+        return self.wintool("long-path", win_path)
+
+    # -- cases --
+
+    def new_case(self, label=""):
+        self.case_counter += 1
+        return Case(self, self.case_counter, label)
+
+
+class Case:
+    """A test's own directory C:\\kvell\\<n> with its TMP directory C:\\kvell\\<n>\\tmp."""
+
+    def __init__(self, session, number, label=""):
+        self.session = session
+        self.label = label
+        self.win_dir = r"C:\kvell\%d" % number
+        self.dir = session.unix(self.win_dir)
+        if self.dir.exists():
+            shutil.rmtree(self.dir)
+        self.dir.mkdir(parents=True)
+        self.tmp_win = self.win_dir + r"\tmp"
+        self.tmp = self.dir / "tmp"
+        self.tmp.mkdir()
+
+    def path(self, *parts):
+        """Windows path of a file inside the case directory."""
+        return "\\".join([self.win_dir] + list(parts))
+
+    def launcher(self, payload=None, name="app.exe", subdir=None, stub=None):
+        """Writes a launcher (stub + payload: a Payload, raw bytes, or None for
+        the bare stub) into the case directory; returns its Windows path."""
+        win_path = self.path(*([subdir] if subdir else []), name)
+        target = self.session.unix(win_path)
+        target.parent.mkdir(parents=True, exist_ok=True)
+        stub = stub or Config.stub
+        if payload is None:
+            shutil.copyfile(stub, target)
+        else:
+            payload_mod.write_launcher(stub, target, payload)
+        return win_path
+
+    def run(self, program, args=None, env=None, unset_env=(), tmp="case", **kwargs):
+        """session.run with the launcher's environment controlled: TMP and TEMP
+        point to the case's tmp directory (tmp="case"), to a given Windows path, or
+        are removed (tmp=None); KVELL_LOG and QUILLMERE_LOG are removed unless env
+        sets them."""
+        set_env = {}
+        unset = ["KVELL_LOG", "QUILLMERE_LOG"] + list(unset_env)
+        if tmp == "case":
+            set_env.update(TMP=self.tmp_win, TEMP=self.tmp_win)
+        elif tmp is None:
+            unset += ["TMP", "TEMP"]
+        else:
+            set_env.update(TMP=tmp, TEMP=tmp)
+        set_env.update(env or {})
+        unset = [name for name in unset if name not in set_env]
+        return self.session.run(program, args=args, set_env=set_env, unset_env=unset, **kwargs)
+
+    # -- logs --
+
+    def logs(self, directory=None):
+        """Unix paths of the diagnostic logs in the case's TMP directory (or in
+        the given Windows directory), oldest first."""
+        where = self.tmp if directory is None else self.session.unix(directory)
+        return sorted(where.glob("qmr_nlog*"), key=lambda p: p.stat().st_mtime)
+
+
+def read_log(path) -> str:
+    """The log's text with CR LF turned into LF."""
+    return Path(path).read_bytes().decode(payload_mod.ANSI, errors="replace").replace("\r\n", "\n")
+
+
+def log_lines(path):
+    return read_log(path).split("\n")
+
+
+IDOK = 1
+LOG_LINE = "\n\nLog: "
+
+
+class ScenarioCase(unittest.TestCase):
+    """Base of the scenario tests: self.wine is the file's Session, self.case a
+    fresh Case for every test (new_case() gives more, e.g. one per subTest)."""
+
+    maxDiff = None
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.wine = Session.get(cls.__module__)
+
+    def setUp(self):
+        super().setUp()
+        self.case = self.wine.new_case(self.id())
+
+    def new_case(self):
+        return self.wine.new_case(self.id())
+
+    # -- results --
+
+    def assertExit(self, result, code):
+        self.assertEqual(result.exit_code, code, result.describe())
+
+    def assertNoBoxes(self, result):
+        self.assertEqual(result.boxes, [], result.describe())
+
+    def single_box(self, result) -> Box:
+        self.assertEqual(len(result.boxes), 1, result.describe())
+        return result.boxes[0]
+
+    def assertCleanRun(self, result):
+        """Exit code 0, no message box, nothing on stdout or stderr."""
+        self.assertExit(result, 0)
+        self.assertNoBoxes(result)
+        self.assertEqual((result.stdout, result.stderr), ("", ""), result.describe())
+
+    def log_path_after(self, text, message, result=None):
+        """The Windows log path of an error text "<message>\n\nLog: <path>"."""
+        self.assertTrue(text.startswith(message + LOG_LINE),
+                        "expected %r + log line, got %r\n%s" % (message, text, result.describe() if result else ""))
+        path = text[len(message) + len(LOG_LINE):]
+        self.assertNotIn("\n", path)
+        return path
+
+    def assertLogFileAt(self, win_log, directory, case=None):
+        """win_log names an existing diagnostic log directly in directory
+        (default: the case's TMP directory). Returns its Unix path."""
+        case = case or self.case
+        directory = directory or case.tmp_win
+        path = PureWindowsPath(win_log)
+        self.assertEqual(str(path.parent).lower(), str(PureWindowsPath(directory)).lower(), win_log)
+        self.assertNotIn("\\\\", win_log)
+        self.assertTrue(path.name.startswith("qmr_nlog_"), win_log)
+        unix = self.wine.unix(win_log)
+        self.assertTrue(unix.is_file(), "log %s is gone" % win_log)
+        return unix
+
+    def assertFatalBox(self, result, message, caption="", log_dir=None, case=None):
+        """Exit code 1 after exactly one OK box "<message>\n\nLog: <path>" whose
+        log file still exists. Returns the log's Unix path."""
+        self.assertExit(result, 1)
+        box = self.single_box(result)
+        self.assertEqual(box.caption, caption, result.describe())
+        self.assertEqual(box.button_ids, [IDOK], result.describe())
+        self.assertEqual(result.stderr, "", result.describe())
+        return self.assertLogFileAt(self.log_path_after(box.text, message, result), log_dir, case)
+
+    def assertFatalStderr(self, result, message, log_dir=None, case=None):
+        """Exit code 1, no box, standard error exactly "<message>\n\nLog: <path>\n"."""
+        self.assertExit(result, 1)
+        self.assertNoBoxes(result)
+        self.assertTrue(result.stderr.endswith("\n"), result.describe())
+        return self.assertLogFileAt(self.log_path_after(result.stderr[:-1], message, result), log_dir, case)
