@@ -23,7 +23,7 @@ std::string entryName(EntrySpace space, int id)
 }
 
 // printf for the fixed-size parts of a line; names and values are appended whole.
-std::string formatText(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+std::string formatText(const char* pattern, ...) __attribute__((format(gnu_printf, 1, 2)));
 std::string formatText(const char* pattern, ...)
 {
     char text[256];

@@ -1,0 +1,158 @@
+#!/bin/bash
+# Runs the built kvellpack on one case of good or bad input. Usage:
+#   cli_test.sh CASE KVELLPACK STUB
+# A bad input must give exit code 1 (2 for a bad command line), exactly one line
+# "kvellpack: error: ..." on stderr, nothing on stdout and no output file.
+set -u
+case_name=$1
+kvellpack=$2
+work=$(mktemp -d /tmp/kvellpack_cli.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cp "$3" "$work/stub.exe"
+cd "$work" || exit 1
+
+fail() {
+    echo "FAIL ($case_name): $*" >&2
+    exit 1
+}
+
+# expect_error CODE REGEX COMMAND...
+expect_error() {
+    local code=$1 pattern=$2
+    shift 2
+    "$@" >stdout.txt 2>stderr.txt
+    local rc=$?
+    [ "$rc" -eq "$code" ] || fail "exit code $rc, expected $code; stderr: $(cat stderr.txt)"
+    [ "$(wc -l <stderr.txt)" -eq 1 ] || fail "stderr is not one line: $(cat stderr.txt)"
+    grep -Eq "^kvellpack: error: $pattern\$" stderr.txt || fail "unexpected error line: $(cat stderr.txt)"
+    [ ! -s stdout.txt ] || fail "unexpected output: $(cat stdout.txt)"
+    [ ! -e out.exe ] || fail "out.exe was written"
+    echo "ok: $(cat stderr.txt)"
+}
+
+expect_pack_error() {
+    expect_error 1 "$1" "$kvellpack" pack p.toml --stub stub.exe -o out.exe
+}
+
+expect_line() {
+    grep -Fqx -- "$1" "$2" || fail "'$1' missing from $2: $(cat "$2")"
+}
+
+pack_ok() {
+    "$kvellpack" pack "$@" >stdout.txt 2>stderr.txt || fail "pack $*: $(cat stderr.txt)"
+}
+
+case $case_name in
+round_trip)
+    head -c 150000 /dev/urandom >app.jar
+    mkdir -p lib && printf 'runtime' >lib/jre.tar.gz
+    cat >p.toml <<'TOML'
+min_version = "11"
+classpath = ['A1app.jar', 'S0lib']
+vm_options = ["-Xmx1g", "-Dname=a b"]
+require_jdk = true
+app_title = "Grüße"
+included_files = ["app.jar", "lib/jre.tar.gz"]
+[raw.strings]
+4711 = "x"
+TOML
+    pack_ok p.toml --stub stub.exe -o out.exe
+    grep -q '^kvellpack: wrote out.exe ' stdout.txt || fail "no summary: $(cat stdout.txt)"
+    [ ! -s stderr.txt ] || fail "unexpected stderr: $(cat stderr.txt)"
+    "$kvellpack" inspect out.exe -x extracted >report.txt 2>stderr.txt || fail "inspect: $(cat stderr.txt)"
+    expect_line '  126    min_version                          "11"' report.txt
+    expect_line '  121    classpath                            "A1app.jar;S0lib"' report.txt
+    expect_line '  123    vm_options                           "-Xmx1g \"-Dname=a b\""' report.txt
+    expect_line '  131    require_jdk                          "1"' report.txt
+    expect_line '  4711   raw.strings.4711                     "x"' report.txt
+    expect_line '  20013  app_title                            "Grüße"' report.txt
+    expect_line '  app.jar                                  150000 bytes' report.txt
+    expect_line '  jre.tar.gz                               7 bytes' report.txt
+    expect_line 'Signature: none' report.txt
+    cmp app.jar extracted/app.jar || fail "app.jar differs after the round trip"
+    cmp lib/jre.tar.gz extracted/jre.tar.gz || fail "jre.tar.gz differs after the round trip"
+    ;;
+repack)
+    head -c 5000 /dev/urandom >big.bin
+    printf 'main_class = "a.First"\nincluded_files = ["big.bin"]\n' >first.toml
+    printf 'main_class = "b.Second"\n' >second.toml
+    pack_ok first.toml --stub stub.exe -o first.exe
+    pack_ok second.toml --stub first.exe -o again.exe
+    grep -q '^kvellpack: dropped [0-9]* bytes that followed the stub' stdout.txt || fail "no note: $(cat stdout.txt)"
+    pack_ok second.toml --stub stub.exe -o direct.exe
+    cmp again.exe direct.exe || fail "re-packing differs from packing the plain stub"
+    pack_ok second.toml --stub first.exe -o first.exe
+    cmp first.exe direct.exe || fail "packing in place differs"
+    ;;
+usage)
+    expect_error 2 'A subcommand is required \(see kvellpack --help\)' "$kvellpack"
+    expect_error 2 '--stub is required \(see kvellpack --help\)' "$kvellpack" pack p.toml -o out.exe
+    expect_error 2 '.+ \(see kvellpack --help\)' "$kvellpack" frobnicate
+    ;;
+help)
+    "$kvellpack" --help >help.txt || fail "--help failed"
+    for word in pack inspect keys Examples; do grep -q "$word" help.txt || fail "--help lacks $word"; done
+    "$kvellpack" pack --help >help.txt || fail "pack --help failed"
+    grep -q -- '--stub' help.txt || fail "pack --help lacks --stub"
+    "$kvellpack" keys >keys.txt || fail "keys failed"
+    grep -Eq '^min_version +126 +string' keys.txt || fail "keys lacks min_version"
+    grep -Eq '^app_title +20013 +wide' keys.txt || fail "keys lacks app_title"
+    ;;
+unknown_key)
+    printf 'min_version = "11"\ncolour = "red"\n' >p.toml
+    expect_pack_error "p.toml:2: unknown key 'colour'"
+    ;;
+wrong_type)
+    printf 'max_version = 21\n' >p.toml
+    expect_pack_error "p.toml:1: 'max_version' must be a string, not an integer"
+    ;;
+value_too_long)
+    printf 'vm_options = "%s"\n' "$(head -c 8192 /dev/zero | tr '\0' a)" >p.toml
+    expect_pack_error "p.toml:1: 'vm_options' is 8192 characters long; the launcher takes at most 8191"
+    ;;
+wide_too_long)
+    printf '[texts]\nprogress_message = "%s"\n' "$(head -c 8192 /dev/zero | tr '\0' a)" >p.toml
+    expect_pack_error "p.toml:2: 'texts.progress_message' is 8192 UTF-16 units long; the launcher takes at most 8191"
+    ;;
+unrepresentable_char)
+    printf '[messages]\ncaption = "Ω"\n' >p.toml
+    expect_pack_error "p.toml:2: 'messages.caption' contains the character 'Ω' \(U\+03A9\), which Windows-1252 .*"
+    ;;
+missing_included_file)
+    printf 'included_files = ["nope.jar"]\n' >p.toml
+    expect_pack_error "p.toml:1: included file 'nope.jar' not found \(looked for .*/nope.jar\)"
+    ;;
+name_with_separator)
+    printf 'x' >a.jar
+    printf 'included_files = [{ path = "a.jar", name = "lib/a.jar" }]\n' >p.toml
+    expect_pack_error "p.toml:1: the included file name 'lib/a.jar' contains a path separator.*"
+    ;;
+stub_not_pe)
+    printf 'main_class = "a.B"\n' >p.toml
+    head -c 4096 /dev/zero | tr '\0' x >notes.txt
+    expect_error 1 "stub 'notes.txt' is not a Windows executable \(no MZ header\)" \
+        "$kvellpack" pack p.toml --stub notes.txt -o out.exe
+    printf 'MZ' >tiny.exe
+    expect_error 1 "stub 'tiny.exe' is too small to be a Windows executable" \
+        "$kvellpack" pack p.toml --stub tiny.exe -o out.exe
+    ;;
+stub_missing)
+    printf 'main_class = "a.B"\n' >p.toml
+    expect_error 1 "cannot open stub 'nope.exe'" "$kvellpack" pack p.toml --stub nope.exe -o out.exe
+    ;;
+no_payload)
+    expect_error 1 "'stub.exe' carries no readable Payload \(Internal Error: (magic|readInt)\)" \
+        "$kvellpack" inspect stub.exe
+    ;;
+damaged_launcher)
+    head -c 3000 /dev/urandom >a.bin
+    printf 'included_files = ["a.bin"]\n' >p.toml
+    pack_ok p.toml --stub stub.exe -o whole.exe
+    head -c $(($(stat -c %s whole.exe) - 100)) whole.exe >cut.exe
+    expect_error 1 "'cut.exe' is damaged: included file 'a.bin' claims 3000 bytes, but the file ends before them" \
+        "$kvellpack" inspect cut.exe
+    ;;
+*)
+    fail "unknown case"
+    ;;
+esac

@@ -1,0 +1,141 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "payload/config_ids.h"
+#include "test_support.h"
+#include "tools/kvellpack/launcher_contents.h"
+#include "tools/kvellpack/payload_writer.h"
+#include "tools/kvellpack/project_file.h"
+#include "tools/kvellpack/report.h"
+
+using namespace kvellpack;
+
+namespace {
+
+struct Inspect : ScratchDir {
+    LauncherContents contents;
+    std::string error;
+
+    void packProject(const std::string& toml, const std::string& out = "out.exe")
+    {
+        writeBytes(path("stub.exe"), makeFakePe());
+        Project project;
+        ASSERT_TRUE(loadProjectText(toml, "p.toml", dir, &project, &error)) << error;
+        PackResult result;
+        ASSERT_TRUE(packLauncher(path("stub.exe"), project, path(out), &result, &error)) << error;
+    }
+
+    bool read(const std::string& name)
+    {
+        contents = LauncherContents();
+        return readLauncher(path(name), &contents, &error);
+    }
+};
+
+}  // namespace
+
+TEST_F(Inspect, ReportsEntriesByNameAndFilesWithTheirSizes)
+{
+    writeText(path("app.jar"), "twelve bytes");
+    writeText(path("jre.tar.gz"), "runtime");
+    packProject(R"(
+        min_version = "11"
+        app_title = "Grüße"
+        included_files = ["app.jar", "jre.tar.gz"]
+        [messages]
+        caption = "Fehler €"
+        [raw.strings]
+        4711 = "say \"hi\""
+    )");
+    ASSERT_TRUE(read("out.exe")) << error;
+    ASSERT_EQ(contents.records.size(), 2u);
+    EXPECT_EQ(contents.records[1].name, "jre.tar.gz");
+    EXPECT_EQ(contents.records[1].size, 7);
+    EXPECT_EQ(contents.recordsEnd, contents.fileSize);
+
+    std::string report = describeLauncher("out.exe", contents);
+    for (const char* expected : {
+             "String entries: 5\n",
+             "  126    min_version                          \"11\"\n",
+             "  1000   messages.caption                     \"Fehler €\"\n",
+             "  2003   included_files (names)               \"app.jar;jre.tar.gz\"\n",
+             "  4711   raw.strings.4711                     \"say \\\"hi\\\"\"\n",
+             "Wide entries: 1\n",
+             "  20013  app_title                            \"Grüße\"\n",
+             "  app.jar                                  12 bytes\n",
+             "After the included files: 0 bytes\n",
+             "Signature: none\n",
+         })
+        EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n--- in ---\n" << report;
+}
+
+TEST_F(Inspect, ExtractWritesTheDescrambledFiles)
+{
+    Bytes jar(70000);
+    for (size_t i = 0; i < jar.size(); ++i)
+        jar[i] = static_cast<unsigned char>(i ^ (i >> 8));
+    writeBytes(path("app.jar"), jar);
+    writeText(path("empty.txt"), "");
+    packProject("included_files = [\"app.jar\", \"empty.txt\"]\n");
+    ASSERT_TRUE(read("out.exe")) << error;
+    ASSERT_TRUE(extractRecords(path("out.exe"), contents, path("x/y"), &error)) << error;
+    EXPECT_EQ(readBytes(path("x/y/app.jar")), jar);
+    EXPECT_FALSE(std::filesystem::exists(path("x/y/empty.txt")));  // as the launcher: no file for size 0
+}
+
+TEST_F(Inspect, ExtractNeverLeavesItsDirectory)
+{
+    writeBytes(path("stub.exe"), makeFakePe());
+    writeText(path("a.bin"), "evil");
+    Project project;  // names straight into the entries, as a foreign tool might write them
+    project.strings[cfg::kIncludedFileCount] = "1";
+    project.strings[cfg::kIncludedFileNames] = "../escaped.bin";
+    project.files.push_back({"../escaped.bin", path("a.bin"), 4});
+    PackResult result;
+    ASSERT_TRUE(packLauncher(path("stub.exe"), project, path("out.exe"), &result, &error)) << error;
+    ASSERT_TRUE(read("out.exe")) << error;
+    std::filesystem::create_directories(path("x"));
+    EXPECT_FALSE(extractRecords(path("out.exe"), contents, path("x/y"), &error));
+    EXPECT_NE(error.find("contains a path separator"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(path("x/escaped.bin")));
+}
+
+TEST_F(Inspect, LauncherWithoutPayloadIsReported)
+{
+    writeBytes(path("stub.exe"), makeFakePe());
+    EXPECT_FALSE(read("stub.exe"));
+    EXPECT_EQ(error, "'" + path("stub.exe") + "' carries no readable Payload (Internal Error: readInt)");
+
+    Bytes stub = makeFakePe();
+    stub.resize(stub.size() + 16, 0x11);
+    writeBytes(path("junk.exe"), stub);
+    EXPECT_FALSE(read("junk.exe"));
+    EXPECT_EQ(error, "'" + path("junk.exe") + "' carries no readable Payload (Internal Error: magic)");
+
+    EXPECT_FALSE(read("missing.exe"));
+    EXPECT_EQ(error, "cannot open '" + path("missing.exe") + "'");
+}
+
+TEST_F(Inspect, CutOffLaunchersAreDamaged)
+{
+    writeText(path("app.jar"), std::string(1000, 'a'));
+    packProject("main_class = \"a.B\"\nincluded_files = [\"app.jar\"]\n");
+    Bytes whole = readBytes(path("out.exe"));
+
+    Bytes cutInFile(whole.begin(), whole.end() - 10);
+    writeBytes(path("cut.exe"), cutInFile);
+    EXPECT_FALSE(read("cut.exe"));
+    EXPECT_EQ(error, "'" + path("cut.exe") + "' is damaged: included file 'app.jar' claims 1000 bytes, but the "
+                     "file ends before them");
+
+    Bytes cutInRecord(whole.begin(), whole.end() - 1004);
+    writeBytes(path("cut.exe"), cutInRecord);
+    EXPECT_FALSE(read("cut.exe"));
+    EXPECT_EQ(error, "'" + path("cut.exe") + "' is damaged: the record of included file 'app.jar' cannot be read");
+
+    Bytes cutInEntries(whole.begin(), whole.begin() + fakePayloadStart(FakePe()) + 18);
+    writeBytes(path("cut.exe"), cutInEntries);
+    EXPECT_FALSE(read("cut.exe"));
+    EXPECT_NE(error.find("carries no readable Payload (Internal Error: readString)"), std::string::npos) << error;
+}

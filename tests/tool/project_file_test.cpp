@@ -1,0 +1,304 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "payload/config_ids.h"
+#include "test_support.h"
+#include "tools/kvellpack/key_table.h"
+#include "tools/kvellpack/project_file.h"
+
+using namespace kvellpack;
+
+namespace {
+
+struct ProjectFile : ScratchDir {
+    Project project;
+    std::string error;
+
+    bool load(const std::string& toml)
+    {
+        project = Project();
+        error.clear();
+        return loadProjectText(toml, "p.toml", dir, &project, &error);
+    }
+
+    // The one-line error for a project that must be refused.
+    std::string refusal(const std::string& toml)
+    {
+        EXPECT_FALSE(load(toml)) << toml;
+        return error;
+    }
+
+    std::string string(int id) { return project.strings.count(id) ? project.strings[id] : "<absent>"; }
+    std::string wide(int id) { return project.wides.count(id) ? utf8FromWide(project.wides[id]) : "<absent>"; }
+};
+
+// A valid TOML value for every kind of key.
+std::string sampleValue(const KeySpec& spec)
+{
+    switch (spec.kind) {
+    case ValueKind::Flag:
+        return "true";
+    case ValueKind::Integer:
+        return "5";
+    case ValueKind::ClassPath:
+        return "[\"A1app.jar\"]";
+    case ValueKind::SearchSequence:
+        return "[\"Rjre\"]";
+    case ValueKind::Flavour:
+        return "\"installer\"";
+    default:
+        return "\"v" + std::to_string(spec.id) + "\"";
+    }
+}
+
+std::string sampleEntry(const KeySpec& spec)
+{
+    switch (spec.kind) {
+    case ValueKind::Flag:
+        return "1";
+    case ValueKind::Integer:
+        return "5";
+    case ValueKind::ClassPath:
+        return "A1app.jar";
+    case ValueKind::SearchSequence:
+        return "Rjre";
+    case ValueKind::Flavour:
+        return "i";
+    default:
+        return "v" + std::to_string(spec.id);
+    }
+}
+
+}  // namespace
+
+TEST_F(ProjectFile, EveryLauncherEntryHasAKey)
+{
+    const int strings[] = {
+        cfg::kFirstPathArgEnabled, cfg::kFirstPathArg, cfg::kSecondPathArgEnabled, cfg::kSecondPathArg,
+        cfg::kBooleanArg, cfg::kProgramType, cfg::kClassPath, cfg::kMainClass, cfg::kVmOptions,
+        cfg::kProgramArguments, cfg::kJArgumentsToVm, cfg::kMinVersion, cfg::kMaxVersion, cfg::kSearchSequence,
+        cfg::kAllowPreRelease, cfg::kRequireJdk, cfg::kWorkingDirectory, cfg::kJreDownloadUrl,
+        cfg::kJreUncompressedSize, cfg::kPreferredVmKind, cfg::kJrePack200, cfg::kNoProgressDialog,
+        cfg::kDownloadWithoutAsking, cfg::kGlobalSingleInstance, cfg::kWatcherNeverTimesOut, cfg::kFlavour,
+        cfg::kQuillmereDirectory, cfg::kNativeLibraryDirs, cfg::kPassProcessCommFile, cfg::kMsgCaption,
+        cfg::kMsgCannotStartJava, cfg::kMsgClassPathEntryMissing, cfg::kMsgUnbalancedQuotes,
+        cfg::kMsgClassPathVariableMissing, cfg::kMsgInternalError, cfg::kMsgLauncherClassMissing,
+        cfg::kMsgMainMethodMissing, cfg::kMsgNoTempDirectory, cfg::kMsgNoJreFound,
+        cfg::kMsgJreLoadFailedPathOrEnv, cfg::kMsgJreLoadFailed};
+    const int wides[] = {
+        cfg::kWDownloadMessage, cfg::kWDownloadLibraryMissing, cfg::kWDownloadFailed, cfg::kWChooserTitle,
+        cfg::kWQuestionWithDownload, cfg::kWQuestionWithoutDownload, cfg::kWProgressMessage,
+        cfg::kWDownloadStatus, cfg::kWDownloadConnecting, cfg::kWDownloadButton, cfg::kWBrowseButton,
+        cfg::kWCancelButton, cfg::kWAppTitle, cfg::kWNoWindowTimeout, cfg::kWUnfinishedInstallQuestion,
+        cfg::kWExtractReadFailed, cfg::kWExtractWriteFailed, cfg::kWMinVersionLabel, cfg::kWMaxVersionLabel};
+    for (int id : strings)
+        EXPECT_NE(findKeyForEntry(EntrySpace::String, id), nullptr) << id;
+    for (int id : wides)
+        EXPECT_NE(findKeyForEntry(EntrySpace::Wide, id), nullptr) << id;
+    EXPECT_EQ(keyTable().size(), std::size(strings) + std::size(wides));
+}
+
+TEST_F(ProjectFile, EveryKeyReachesItsEntry)
+{
+    std::string top, messages = "[messages]\n", texts = "[texts]\n";
+    for (const KeySpec& spec : keyTable()) {
+        std::string line = std::string(spec.name) + " = " + sampleValue(spec) + "\n";
+        std::string table = spec.table;
+        (table == "messages" ? messages : table == "texts" ? texts : top) += line;
+    }
+    ASSERT_TRUE(load(top + messages + texts)) << error;
+    EXPECT_EQ(project.strings.size() + project.wides.size(), keyTable().size());
+    for (const KeySpec& spec : keyTable()) {
+        if (spec.space == EntrySpace::String)
+            EXPECT_EQ(string(spec.id), sampleEntry(spec)) << keyPath(spec);
+        else
+            EXPECT_EQ(wide(spec.id), sampleEntry(spec)) << keyPath(spec);
+    }
+}
+
+TEST_F(ProjectFile, ListsFlagsAndTextsTakeTheLaunchersForm)
+{
+    ASSERT_TRUE(load(R"(
+        min_version = "11"
+        max_version = "21"
+        classpath = ['A1lib\app.jar', "S0lib"]
+        vm_options = ["-Xmx1g", "-Dname=a b"]
+        program_arguments = "--fast 'x y'"
+        search_sequence = ["Ejava_home", "Rjre", "Y"]
+        native_library_dirs = ["native", "native64"]
+        require_jdk = false
+        no_progress_dialog = 2
+        flavour = "launcher"
+        app_title = "Grüße ✓"
+        [messages]
+        caption = "Fehler – €"
+    )")) << error;
+    EXPECT_EQ(string(cfg::kMinVersion), "11");
+    EXPECT_EQ(string(cfg::kMaxVersion), "21");
+    EXPECT_EQ(string(cfg::kClassPath), "A1lib\\app.jar;S0lib");
+    EXPECT_EQ(string(cfg::kVmOptions), "-Xmx1g \"-Dname=a b\"");
+    EXPECT_EQ(string(cfg::kProgramArguments), "--fast 'x y'");
+    EXPECT_EQ(string(cfg::kSearchSequence), "Ejava_home;Rjre;Y");
+    EXPECT_EQ(string(cfg::kNativeLibraryDirs), "native;native64");
+    EXPECT_EQ(string(cfg::kRequireJdk), "0");
+    EXPECT_EQ(string(cfg::kNoProgressDialog), "2");
+    EXPECT_EQ(string(cfg::kFlavour), "e");
+    EXPECT_EQ(wide(cfg::kWAppTitle), "Grüße ✓");
+    EXPECT_EQ(string(cfg::kMsgCaption), "Fehler \x96 \x80");  // Windows-1252 bytes
+    EXPECT_EQ(string(cfg::kWAppTitle), "<absent>");  // the string space is separate
+    EXPECT_EQ(project.strings.size(), 11u);
+}
+
+TEST_F(ProjectFile, UnsetKeysLeaveTheirEntriesAbsent)
+{
+    ASSERT_TRUE(load("# nothing\n")) << error;
+    EXPECT_TRUE(project.strings.empty());
+    EXPECT_TRUE(project.wides.empty());
+    EXPECT_TRUE(project.files.empty());
+}
+
+TEST_F(ProjectFile, RawEntriesFillBothNumberSpaces)
+{
+    ASSERT_TRUE(load(R"(
+        [raw.strings]
+        4711 = "x"
+        "20013" = "not the title"
+        [raw.wide]
+        4711 = "ψ"
+    )")) << error;
+    EXPECT_EQ(string(4711), "x");
+    EXPECT_EQ(string(20013), "not the title");
+    EXPECT_EQ(wide(4711), "ψ");
+}
+
+TEST_F(ProjectFile, BadValuesAreRefusedWithFileLineAndKey)
+{
+    EXPECT_EQ(refusal("min_version = \"11\"\nfoo = 1\n"), "p.toml:2: unknown key 'foo'");
+    EXPECT_EQ(refusal("[messages]\ncaptian = \"x\"\n"), "p.toml:2: unknown key 'messages.captian'");
+    EXPECT_EQ(refusal("[texts]\napp_title = \"x\"\n"),
+              "p.toml:2: unknown key 'texts.app_title' (app_title is a top-level key)");
+    EXPECT_EQ(refusal("min_version = 11\n"), "p.toml:1: 'min_version' must be a string, not an integer");
+    EXPECT_EQ(refusal("require_jdk = \"yes\"\n"),
+              "p.toml:1: 'require_jdk' must be a boolean or an integer, not a string");
+    EXPECT_EQ(refusal("classpath = [\"A1a.jar\", 3]\n"),
+              "p.toml:1: an item of 'classpath' must be a string, not an integer");
+    EXPECT_EQ(refusal("messages = 3\n"), "p.toml:1: 'messages' must be a table, not an integer");
+    EXPECT_EQ(refusal("program_type = -1\n"), "p.toml:1: 'program_type' is -1, outside 0..2147483647");
+    EXPECT_EQ(refusal("no_progress_dialog = 4294967296\n"),
+              "p.toml:1: 'no_progress_dialog' is 4294967296, outside -2147483648..2147483647");
+    EXPECT_EQ(refusal("flavour = \"x\"\n"), "p.toml:1: 'flavour' must be \"launcher\" or \"installer\", not \"x\"");
+    EXPECT_EQ(refusal("main_class = \"a\\u0000b\"\n"),
+              "p.toml:1: 'main_class' contains a NUL character, which would end the text early");
+    EXPECT_EQ(refusal("[messages]\ncaption = \"Ω\"\n"),
+              "p.toml:2: 'messages.caption' contains the character 'Ω' (U+03A9), which Windows-1252 (the code page "
+              "of 8-bit entries) cannot represent");
+    EXPECT_EQ(refusal("vm_options = \"-Da='b\"\n"),
+              "p.toml:1: 'vm_options': a quote is not closed; the launcher would stop with its unbalanced-quotes "
+              "message");
+    EXPECT_NE(refusal("[texts]\nquestion_with_download = \"%d bit\"\n").find("'texts.question_with_download'"),
+              std::string::npos);
+    EXPECT_NE(refusal("min_version = \"11\"\nmin_version = \"12\"\n").find("p.toml:2:"), std::string::npos);
+}
+
+TEST_F(ProjectFile, ValuesLongerThanTheLaunchersBuffersAreRefused)
+{
+    EXPECT_TRUE(load("main_class = \"" + std::string(8191, 'a') + "\"\n")) << error;
+    EXPECT_EQ(refusal("main_class = \"" + std::string(8192, 'a') + "\"\n"),
+              "p.toml:1: 'main_class' is 8192 characters long; the launcher takes at most 8191");
+    EXPECT_TRUE(load("app_title = \"" + std::string(8191, 'a') + "\"\n")) << error;
+    EXPECT_NE(refusal("app_title = \"" + std::string(8190, 'a') + "\xF0\x9F\x98\x80\"\n").find("8192 UTF-16 units"),
+              std::string::npos);
+    // Joined lists count as a whole.
+    EXPECT_NE(refusal("vm_options = [\"" + std::string(5000, 'a') + "\", \"" + std::string(5000, 'b') + "\"]\n")
+                  .find("10001 characters"),
+              std::string::npos);
+    EXPECT_TRUE(load("preferred_vm_kind = \"" + std::string(199, 'a') + "\"\n")) << error;
+    EXPECT_NE(refusal("preferred_vm_kind = \"" + std::string(200, 'a') + "\"\n").find("at most 199"),
+              std::string::npos);
+}
+
+TEST_F(ProjectFile, RawEntriesAreChecked)
+{
+    EXPECT_EQ(refusal("[raw.strings]\nx1 = \"a\"\n"),
+              "p.toml:2: 'raw.strings.x1': raw entries are named by their decimal number");
+    EXPECT_EQ(refusal("[raw.strings]\n\"-5\" = \"a\"\n"),
+              "p.toml:2: 'raw.strings.-5': raw entries are named by their decimal number");
+    EXPECT_EQ(refusal("[raw.strings]\n99999999999 = \"a\"\n"),
+              "p.toml:2: 'raw.strings.99999999999': raw entries are named by their decimal number");
+    EXPECT_EQ(refusal("[raw.strings]\n2002 = \"1\"\n"),
+              "p.toml:2: 'raw.strings.2002': entries 2002 and 2003 are written from included_files");
+    EXPECT_EQ(refusal("[raw.wide]\n7 = 7\n"), "p.toml:2: 'raw.wide.7' must be a string, not an integer");
+    EXPECT_EQ(refusal("[raw.other]\n"), "p.toml:1: unknown key 'raw.other'");
+    std::string twice = refusal("min_version = \"11\"\n[raw.strings]\n126 = \"12\"\n");
+    EXPECT_NE(twice.find("entry 126 is set twice, by 'min_version' and by 'raw.strings.126'"), std::string::npos)
+        << twice;
+    // The same number in the other space is another entry.
+    EXPECT_TRUE(load("min_version = \"11\"\n[raw.wide]\n126 = \"w\"\n")) << error;
+}
+
+TEST_F(ProjectFile, SyntaxErrorsNameTheLine)
+{
+    std::string error = refusal("min_version = \"11\"\nmax_version = \n");
+    EXPECT_EQ(error.rfind("p.toml:2: ", 0), 0u) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+}
+
+TEST_F(ProjectFile, IncludedFilesAreResolvedAgainstTheProjectDirectory)
+{
+    std::filesystem::create_directories(path("build"));
+    writeText(path("build/app-1.0.jar"), "jar");
+    writeText(path("jre.tar.gz"), "runtime");
+    writeText(path("empty.txt"), "");
+    ASSERT_TRUE(load(R"(included_files = ["jre.tar.gz", { path = "build/app-1.0.jar", name = "app.jar" }, "empty.txt"])"))
+        << error;
+    ASSERT_EQ(project.files.size(), 3u);
+    EXPECT_EQ(project.files[1].name, "app.jar");
+    EXPECT_EQ(project.files[1].path, path("build/app-1.0.jar"));
+    EXPECT_EQ(project.files[1].size, 3);
+    EXPECT_EQ(string(cfg::kIncludedFileCount), "3");
+    EXPECT_EQ(string(cfg::kIncludedFileNames), "jre.tar.gz;app.jar;empty.txt");
+    ASSERT_EQ(project.warnings.size(), 1u);
+    EXPECT_NE(project.warnings[0].find("'empty.txt' is empty"), std::string::npos);
+}
+
+TEST_F(ProjectFile, BadIncludedFilesAreRefused)
+{
+    writeText(path("a.jar"), "a");
+    std::filesystem::create_directories(path("sub"));
+    EXPECT_EQ(refusal("included_files = [\"missing.jar\"]\n"),
+              "p.toml:1: included file 'missing.jar' not found (looked for " + path("missing.jar") + ")");
+    EXPECT_EQ(refusal("included_files = [\"sub\"]\n"), "p.toml:1: included file 'sub' is not a regular file");
+    for (const char* name : {"x/a.jar", "x\\\\a.jar", "c:a.jar"})
+        EXPECT_NE(refusal("included_files = [{ path = \"a.jar\", name = \"" + std::string(name) + "\" }]\n")
+                      .find("contains a path separator"),
+                  std::string::npos)
+            << name;
+    EXPECT_NE(refusal("included_files = [{ path = \"a.jar\", name = \"..\" }]\n").find("is not a file name"),
+              std::string::npos);
+    EXPECT_NE(refusal("included_files = [{ path = \"a.jar\", name = \"a;b\" }]\n").find("contains ';'"),
+              std::string::npos);
+    EXPECT_NE(refusal("included_files = [{ path = \"a.jar\", name = \"Ω.jar\" }]\n").find("Windows-1252"),
+              std::string::npos);
+    EXPECT_EQ(refusal("included_files = [\"a.jar\", { path = \"a.jar\", name = \"A.JAR\" }]\n"),
+              "p.toml:1: two included files are named 'A.JAR'");
+    EXPECT_EQ(refusal("included_files = [{ name = \"a.jar\" }]\n"),
+              "p.toml:1: an included_files table needs a 'path'");
+    EXPECT_EQ(refusal("included_files = [{ path = \"a.jar\", size = 1 }]\n"),
+              "p.toml:1: unknown key 'included_files.size'");
+    EXPECT_EQ(refusal("included_files = \"a.jar\"\n"), "p.toml:1: 'included_files' must be an array, not a string");
+}
+
+TEST_F(ProjectFile, ProjectFileOnDiskAnchorsRelativePaths)
+{
+    std::filesystem::create_directories(path("proj"));
+    writeText(path("proj/app.jar"), "jar");
+    writeText(path("proj/p.toml"), "included_files = [\"app.jar\"]\nmain_class = \"a.B\"\n");
+    Project onDisk;
+    std::string why;
+    ASSERT_TRUE(loadProject(path("proj/p.toml"), &onDisk, &why)) << why;
+    ASSERT_EQ(onDisk.files.size(), 1u);
+    EXPECT_EQ(onDisk.files[0].path, path("proj/app.jar"));
+    EXPECT_FALSE(loadProject(path("proj/none.toml"), &onDisk, &why));
+    EXPECT_EQ(why, "cannot open project file '" + path("proj/none.toml") + "'");
+}
