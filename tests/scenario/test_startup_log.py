@@ -7,7 +7,7 @@ import time
 import unittest
 
 from payload import MAGIC, Payload, int32, pe_layout
-from wineharness import Config, ScenarioCase, log_lines
+from wineharness import Config, ScenarioCase, log_lines, read_log
 
 HEADER = re.compile(r"^Started executable (?P<path>.+) at "
                     r"(?P<when>(Mon|Tue|Wed|Thu|Fri|Sat|Sun) "
@@ -139,6 +139,61 @@ class LogInDriveRoot(ScenarioCase):
         for path in self.root_logs() - before:
             self.addCleanup(path.unlink)
         self.assertFatalBox(result, "Internal Error: readInt", log_dir="C:\\")
+
+
+class FixedFallbackLog(ScenarioCase):
+    """When no unique log can be created the log is C:\\qmr_nlog. Here the unique
+    name cannot be created because, in TMP, it would be longer than the 260
+    characters the 8-bit file functions accept."""
+
+    def setUp(self):
+        super().setUp()
+        self.fallback = self.wine.drive_c / "qmr_nlog"
+        self.addCleanup(self.remove_fallback)
+        self.remove_fallback()
+        win = self.case.win_dir
+        while len(win) < 252:
+            win += "\\" + "d" * min(40, 252 - len(win) - 1)
+        self.wine.unix(win).mkdir(parents=True)
+        self.long_tmp = win
+
+    def remove_fallback(self):
+        if self.fallback.exists():
+            self.fallback.unlink()
+
+    def run_good(self, **env):
+        return self.case.run(self.case.launcher(GOOD), env=env, tmp=self.long_tmp)
+
+    def test_fallback_log_is_used(self):
+        result = self.run_good(KVELL_LOG="yes")
+        self.assertCleanRun(result)
+        lines = log_lines(self.fallback)
+        self.assertIsNotNone(HEADER.match(lines[0]), lines)
+        self.assertEqual(lines[2], "Init")
+        self.assertEqual(lines[7], "Init done")
+        self.assertEqual(list(self.wine.unix(self.long_tmp).iterdir()), [])
+
+    def test_fallback_log_in_fatal_message(self):
+        result = self.case.run(self.case.launcher(None), tmp=self.long_tmp)
+        self.assertFatalBox(result, "Internal Error: readInt", log_dir="C:\\")
+        self.assertEqual(self.single_box(result).text.split("Log: ")[1].lower(), "c:\\qmr_nlog")
+
+    # A launcher bug: the fixed log is opened only when it does not exist yet.
+    @unittest.expectedFailure
+    def test_existing_fallback_log_is_replaced(self):
+        self.fallback.write_bytes(b"an earlier run\r\n")
+        self.assertCleanRun(self.run_good(KVELL_LOG="yes"))
+        lines = log_lines(self.fallback)
+        self.assertIsNotNone(HEADER.match(lines[0]), lines)
+        self.assertEqual(lines[2], "Init", lines)
+        self.assertNotIn("an earlier run", lines)
+
+    # The same launcher bug: the log that was there before is not deleted at exit.
+    @unittest.expectedFailure
+    def test_existing_fallback_log_is_deleted_without_keep_request(self):
+        self.fallback.write_bytes(b"an earlier run\r\n")
+        self.assertCleanRun(self.run_good())
+        self.assertFalse(self.fallback.exists(), read_log(self.fallback))
 
 
 class LauncherFileNames(ScenarioCase):

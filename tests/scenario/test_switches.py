@@ -7,7 +7,9 @@ import unittest
 from payload import Payload
 from wineharness import ScenarioCase, log_lines
 
-QUOTE_MESSAGE = "Unbalanced quotes: {0}"  # 1007 has no argument: "{0}" stays as it is
+# 1007 has no argument: "{0}" stays as it is. The en dash and the accented
+# letters are single bytes of code page 1252.
+QUOTE_MESSAGE = "Unbalanced quotes \u2013 {0} \u00e9t\u00e9"
 CAPTION = "Switch Test"
 
 
@@ -29,7 +31,7 @@ class FatalMessageRouting(ScenarioCase):
                                     ("-1", False), ("15", False)]:
             with self.subTest(entry_107=program_type):
                 case = self.new_case()
-                result = case.run(case.launcher(payload(program_type)), args='"abc', env={"KVELL_LOG": "no"})
+                result = case.run(case.launcher(payload(program_type)), args='"abc')
                 if boxed:
                     log = self.assertFatalBox(result, QUOTE_MESSAGE, caption=CAPTION, case=case)
                 else:
@@ -64,6 +66,20 @@ class FatalMessageRouting(ScenarioCase):
                     self.assertFatalBox(result, QUOTE_MESSAGE, case=case)
                 else:
                     self.assertFatalStderr(result, QUOTE_MESSAGE, case=case)
+
+    def test_overlong_message_is_cut_but_keeps_the_log_line(self):
+        for program_type in ["0", "1"]:
+            with self.subTest(entry_107=program_type):
+                case = self.new_case()
+                data = Payload(strings={107: program_type, 1007: "x" * 10000})
+                result = case.run(case.launcher(data), args="'")
+                self.assertExit(result, 1)
+                text = result.boxes[0].text if result.boxes else result.stderr[:-1]
+                message, _, log = text.partition("\n\nLog: ")
+                self.assertEqual(message, "x" * len(message))
+                self.assertGreater(len(message), 4000)
+                self.assertLessEqual(len(text), 8191, "composed texts fit 8192 characters")
+                self.assertLogFileAt(log, None, case)
 
     def test_wide_title_is_not_the_caption_of_8_bit_messages(self):
         data = Payload(strings={107: "1", 1007: "x"}, wides={20013: "Wide Title", 1000: "Wide 1000"})

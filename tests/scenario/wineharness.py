@@ -17,11 +17,14 @@ from a build directory "build" beside the sources they default sensibly.
 """
 
 import contextlib
+import ctypes
 import fcntl
 import json
 import os
 import re
+import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -37,6 +40,8 @@ REPO = HERE.parent.parent
 
 # Bump when the template's contents change, so that old templates are rebuilt.
 TEMPLATE_VERSION = "2"
+
+SERVER_LINGER_SECONDS = 60
 
 EXIT_TIMEOUT = 124          # runner.exe: the child was killed on time-out
 EXIT_RUNNER_FAILURE = 125   # runner.exe: bad usage or the child could not start
@@ -182,6 +187,16 @@ def _forget_server_directory(prefix):
         shutil.rmtree(Path("/tmp") / name, ignore_errors=True)
 
 
+def _die_with_parent():
+    """In a child before exec: it gets SIGTERM when the test process dies, even
+    when ctest kills that with SIGKILL on time-out (Linux only)."""
+    try:
+        libc = ctypes.CDLL(None, use_errno=True)
+        libc.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except (OSError, AttributeError):
+        pass
+
+
 # ---- Xvfb -------------------------------------------------------------------------
 
 class Xvfb:
@@ -197,22 +212,23 @@ class Xvfb:
             self.process = subprocess.Popen(
                 [Config.xvfb, "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
                  "-nolisten", "tcp"],
-                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                start_new_session=True)
+                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
         finally:
             os.close(write_end)
         number = b""
         deadline = time.monotonic() + timeout
-        with os.fdopen(read_end, "rb") as pipe:
+        try:
             while not number.endswith(b"\n"):
-                if time.monotonic() > deadline or self.process.poll() is not None:
-                    self.stop()
-                    raise RuntimeError("Xvfb did not start")
-                chunk = pipe.read(1)
+                left = deadline - time.monotonic()
+                ready, _, _ = select.select([read_end], [], [], max(left, 0))
+                chunk = os.read(read_end, 16) if ready else b""
                 if not chunk:
                     self.stop()
                     raise RuntimeError("Xvfb did not report its display")
                 number += chunk
+        finally:
+            os.close(read_end)
         self.display = ":" + number.decode().strip()
         return self.display
 
@@ -289,6 +305,37 @@ def unix_to_windows(prefix: Path, unix_path) -> str:
         return "Z:" + str(path).replace("/", "\\")
 
 
+def _process_alive(pid):
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        return True
+    return True
+
+
+def remove_abandoned_sessions():
+    """Removes the prefix copies of test processes that died without closing
+    their session (killed on time-out): their wineserver is stopped and the copy
+    deleted. Their Xvfb has already ended with them."""
+    for root in Config.work_root.iterdir():
+        try:
+            owner = int((root / "owner").read_text())
+        except (OSError, ValueError):
+            continue
+        if _process_alive(owner):
+            continue
+        prefix = root / "prefix"
+        if prefix.is_dir():
+            env = base_environment(prefix, root / "home")
+            with contextlib.suppress(OSError, subprocess.TimeoutExpired):
+                subprocess.run([Config.wineserver, "-k"], env=env, timeout=30,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            _forget_server_directory(prefix)
+        shutil.rmtree(root, ignore_errors=True)
+
+
 class Session:
     """One copy of the template prefix with its own wineserver (and Xvfb), for
     the tests of one file. Session.get() gives the file's session; it is closed
@@ -317,8 +364,10 @@ class Session:
             make_template(log=lambda *_: None)
         self.name = name or Path(sys.argv[0]).stem
         Config.work_root.mkdir(parents=True, exist_ok=True)
+        remove_abandoned_sessions()
         self.root = Path(tempfile.mkdtemp(prefix="%s-" % re.sub(r"\W", "_", self.name),
                                           dir=Config.work_root))
+        (self.root / "owner").write_text(str(os.getpid()))
         self.prefix = self.root / "prefix"
         self.home = self.root / "home"
         self.locale = locale
@@ -349,8 +398,10 @@ class Session:
             self.xvfb = Xvfb()
             self.display = self.xvfb.start()
         self.env = base_environment(self.prefix, self.home, self.display, self.locale, self.extra_env)
-        # The server outlives this call: it must not hold our output open.
-        subprocess.run([Config.wineserver, "-p"], env=self.env, check=True, timeout=60,
+        # The server outlives this call: it must not hold our output open. It
+        # stays until close() stops it, or a minute after the last program
+        # when this process dies without closing the session.
+        subprocess.run([Config.wineserver, "-p%d" % SERVER_LINGER_SECONDS], env=self.env, check=True, timeout=60,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.server_started = True
         # Tools used by every case live in C:\kvell\bin.
@@ -637,7 +688,7 @@ class ScenarioCase(unittest.TestCase):
         path = PureWindowsPath(win_log)
         self.assertEqual(str(path.parent).lower(), str(PureWindowsPath(directory)).lower(), win_log)
         self.assertNotIn("\\\\", win_log)
-        self.assertTrue(path.name.startswith("qmr_nlog_"), win_log)
+        self.assertTrue(re.fullmatch(r"qmr_nlog(_\w+)?", path.name, re.IGNORECASE), win_log)
         unix = self.wine.unix(win_log)
         self.assertTrue(unix.is_file(), "log %s is gone" % win_log)
         return unix
