@@ -6,6 +6,7 @@
 set -u
 case_name=$1
 kvellpack=$2
+docs=$(cd "$(dirname "$0")/../../docs" && pwd)
 work=$(mktemp -d /tmp/kvellpack_cli.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cp "$3" "$work/stub.exe"
@@ -83,6 +84,19 @@ repack)
     cmp again.exe direct.exe || fail "re-packing differs from packing the plain stub"
     pack_ok second.toml --stub first.exe -o first.exe
     cmp first.exe direct.exe || fail "packing in place differs"
+    ;;
+documented_example)
+    # The complete example of docs/configuration.md packs as shown there.
+    awk '/^## A complete example/ { found = 1 } found && /^```toml/ { inside = 1; next }
+         inside && /^```/ { exit } inside' "$docs/configuration.md" >hello.toml
+    [ -s hello.toml ] || fail "no example found in $docs/configuration.md"
+    mkdir -p build && printf 'jar' >build/hello.jar && printf 'jar' >build/kvell-runtime.jar
+    pack_ok hello.toml --stub stub.exe -o hello.exe
+    [ ! -s stderr.txt ] || fail "warnings: $(cat stderr.txt)"
+    summary=$(grep -o '[0-9]* string entries, [0-9]* wide entries, [0-9]* included files' stdout.txt)
+    grep -Fq "$summary" "$docs/configuration.md" || fail "the example's summary differs: $summary"
+    "$kvellpack" inspect hello.exe >report.txt || fail "inspect failed"
+    expect_line '  126    min_version                          "1.8"' report.txt
     ;;
 usage)
     expect_error 2 'A subcommand is required \(see kvellpack --help\)' "$kvellpack"

@@ -42,6 +42,18 @@ TEST(WordList, JoinedWordsComeBackUnchangedFromTheLaunchersSplitter)
     EXPECT_EQ(splitAsLauncher(line), words) << line;
 }
 
+TEST(WordList, WordsWithPlaceholdersStayWholeWhenTheyExpandToBlanks)
+{
+    std::string line = joined(ValueKind::WordList, {"-Dhome=${KVELL_EXEDIR}", "-Dtmp=%KVELL_TEMPDIR%", "-Xss1m"});
+    EXPECT_EQ(line, "\"-Dhome=${KVELL_EXEDIR}\" \"-Dtmp=%KVELL_TEMPDIR%\" -Xss1m");
+    // What the launcher splits after expanding them.
+    std::string expanded = line;
+    expanded.replace(expanded.find("${KVELL_EXEDIR}"), 15, "C:\\Program Files\\App\\");
+    expanded.replace(expanded.find("%KVELL_TEMPDIR%"), 15, "C:\\Temp\\kvl 1.tmp_dir");
+    EXPECT_EQ(splitAsLauncher(expanded), (std::vector<std::string>{"-Dhome=C:\\Program Files\\App\\",
+                                                                    "-Dtmp=C:\\Temp\\kvl 1.tmp_dir", "-Xss1m"}));
+}
+
 TEST(WordList, WordWithBothKindsOfQuoteIsRefused)
 {
     std::string error = refusal(ValueKind::WordList, {"-Da=\"b\"", "it's \"x\""});

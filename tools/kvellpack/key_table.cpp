@@ -26,11 +26,12 @@ std::vector<KeySpec> buildTable()
 {
     using K = ValueKind;
     std::vector<KeySpec> t = {
-        setting("first_path_enabled", cfg::kFirstPathArgEnabled, K::Flag, "pass first_path to the Java side"),
-        setting("first_path", cfg::kFirstPathArg, K::Text, "file path handed to the Java side"),
-        setting("second_path_enabled", cfg::kSecondPathArgEnabled, K::Flag, "pass second_path to the Java side"),
-        setting("second_path", cfg::kSecondPathArg, K::Text, "second file path handed to the Java side"),
-        setting("boolean_argument", cfg::kBooleanArg, K::Flag, "\"true\"/\"false\" argument of the Java side"),
+        // 102..106 are handed to the Java side; kvell-runtime.jar redirects the program's output with them.
+        setting("redirect_stdout", cfg::kFirstPathArgEnabled, K::Flag, "hand stdout_file to the Java side"),
+        setting("stdout_file", cfg::kFirstPathArg, K::Text, "file that receives System.out"),
+        setting("redirect_stderr", cfg::kSecondPathArgEnabled, K::Flag, "hand stderr_file to the Java side"),
+        setting("stderr_file", cfg::kSecondPathArg, K::Text, "file that receives System.err"),
+        setting("append_output", cfg::kBooleanArg, K::Flag, "append to those files instead of replacing them"),
         setting("program_type", cfg::kProgramType, K::Integer, "1 windowed program; 1 and 5 show errors in message boxes"),
         setting("classpath", cfg::kClassPath, K::ClassPath, "class path entries: kind letter, required flag, value"),
         setting("main_class", cfg::kMainClass, K::Text, "main class handed to the Java side"),

@@ -51,14 +51,20 @@ bool splitLikeLauncher(const std::string& text, ArgList* words)
     return trySplitCommandLine(wideFromUtf8(text).c_str(), *words);
 }
 
+// The launcher expands placeholders before it splits the words, so a word with
+// a placeholder is quoted too: the directory it names may contain blanks.
+bool needsQuotes(const std::string& word)
+{
+    return word.find_first_of(" \"'%") != std::string::npos || word.find("${") != std::string::npos;
+}
+
 bool quoteWord(const std::string& word, std::string* out, std::string* error)
 {
-    bool blank = word.find(' ') != std::string::npos;
     bool dquote = word.find('"') != std::string::npos;
     bool squote = word.find('\'') != std::string::npos;
     if (word.empty()) {
         *out = "\"\"";
-    } else if (!blank && !dquote && !squote) {
+    } else if (!needsQuotes(word)) {
         *out = word;
     } else if (!dquote) {
         *out = "\"" + word + "\"";
