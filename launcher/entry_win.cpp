@@ -8,11 +8,18 @@
 #include <cstring>
 
 #include "diag/log.h"
+#include "diag/errors.h"
+#include "installer/install_marker.h"
 #include "installer/reboot.h"
+#include "fs/platform.h"
+#include "fs/text_buffer.h"
 #include "launcher/command_line.h"
 #include "launcher/init_launcher.h"
 #include "launcher/launcher_state.h"
 #include "launcher/switches.h"
+#include "launcher/work_sequence.h"
+#include "payload/config_ids.h"
+#include "payload/config_store.h"
 
 namespace {
 constexpr char kRebootCommand[] = "__qmr_reboot";
@@ -66,7 +73,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     initLauncher(instance);
 
     ArgList args;
-    splitCommandLine(GetCommandLineW(), args);
+    splitCommandLine(commandLineWide().c_str(), args);
     if (applySwitches(args, attachConsole) == SwitchResult::NoConsole) {
         MessageBoxA(nullptr, "Error: Could not allocate console.", "quillmere", MB_OK);
         std::exit(1);
@@ -74,6 +81,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 
     appInstance = instance;
     logInfo("Init done");
+
+    if (!quiet && readInstallStarted()) {
+        // An earlier installation started and did not finish: offer the manual choice.
+        WideChar text[kTextBufferSize];
+        WideChar caption[kTextBufferSize];
+        getWideString(cfg::kWUnfinishedInstallQuestion, text);
+        getWideString(cfg::kWAppTitle, caption);
+        if (MessageBoxW(nullptr, text, caption, MB_YESNO | MB_ICONWARNING) == IDYES)
+            manualJre = true;
+    }
+
+    if (quiet)
+        logInfo("Quiet installer.");
+    // The progress dialog is not part of this build yet: every mode runs the
+    // work on this thread, as quiet mode and entry 155 do.
+    runWork(nullptr);
     args.clear();
     return 0;
 }
