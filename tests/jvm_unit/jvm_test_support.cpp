@@ -1,5 +1,6 @@
 #include "jvm_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -11,7 +12,6 @@
 #include "diag/errors.h"
 #include "diag/log.h"
 #include "fs/paths.h"
-#include "jvm/java_check.h"
 #include "jvm/java_version.h"
 #include "jvm/registry_memory.h"
 #include "payload/config_store.h"
@@ -19,27 +19,20 @@
 namespace {
 int scratchCounter = 0;
 
-std::string launcherDirectory()
-{
-    std::string path = getLauncherPath();
-    return path.substr(0, path.rfind('/'));
-}
-
-bool hasUpperCase(const std::string& text)
-{
-    for (char c : text) {
-        if (c >= 'A' && c <= 'Z')
-            return true;
-    }
-    return false;
-}
-
 std::string shellQuoted(const std::string& text)
 {
     std::string out = "'";
     for (char c : text)
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
+}
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 } // namespace
 
@@ -58,24 +51,24 @@ StandIn javaVersion(const std::string& version)
 void JvmTest::SetUp()
 {
     resetPathCachesForTests();
-    launcherDir = launcherDirectory();
+    std::string launcher = getLauncherPath();
+    launcherDir = launcher.substr(0, launcher.rfind('/'));
     // The launcher lower-cases the paths it checks; the files must match that.
-    if (hasUpperCase(launcherDir))
-        GTEST_SKIP() << "the test program's directory has upper-case letters: " << launcherDir;
+    for (char c : launcherDir) {
+        if (c >= 'A' && c <= 'Z')
+            GTEST_SKIP() << "the test program's directory has upper-case letters: " << launcherDir;
+    }
     relDir = "jvt_" + std::to_string(getpid()) + "_" + std::to_string(++scratchCounter);
     absDir = launcherDir + "/" + relDir;
     ASSERT_EQ(mkdir(absDir.c_str(), 0755), 0) << absDir;
     setenv("TMP", absDir.c_str(), 1);
     setenv("TMPDIR", absDir.c_str(), 1);
-    unsetenv("KVELL_JAVA_HOME");
-    unsetenv("QUILLMERE_JAVA_HOME");
-    unsetenv("KVELL_LOG");
+    for (const char* name : {"KVELL_JAVA_HOME", "QUILLMERE_JAVA_HOME", "KVELL_LOG"})
+        unsetenv(name);
     resetLogForTests();
-    logInfo("test %s", ::testing::UnitTest::GetInstance()->current_test_info()->name());
     configStore() = ConfigStore();
-    setConfig(10003, relDir + "/loc");  // the location files: loc\.quillmere\... in the scratch directory
+    setConfig(10003, relDir + "/loc");  // location files: loc\.quillmere\... in the scratch directory
     resetRegistryForTests();
-    useVersionCache = true;
     messageBoxErrors = false;
 }
 
@@ -93,30 +86,25 @@ void JvmTest::TearDown()
     resetLogForTests();
     for (const std::string& name : besideLauncher)
         std::remove((launcherDir + "/" + name).c_str());
-    std::string command = "rm -rf " + shellQuoted(absDir);
-    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(std::system(("rm -rf " + shellQuoted(absDir)).c_str()), 0);
 }
 
 void JvmTest::writeFile(const std::string& name, const std::string& text, bool executable) const
 {
     size_t slash = name.rfind('/');
     if (slash != std::string::npos) {
-        std::string command = "mkdir -p " + shellQuoted(abs(name.substr(0, slash)));
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        ASSERT_EQ(std::system(("mkdir -p " + shellQuoted(abs(name.substr(0, slash)))).c_str()), 0);
     }
     std::ofstream out(abs(name), std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
     ASSERT_TRUE(out.good()) << name;
-    if (executable) {
-        ASSERT_EQ(chmod(abs(name).c_str(), 0755), 0);
-    }
+    ASSERT_EQ(chmod(abs(name).c_str(), executable ? 0755 : 0644), 0);
 }
 
 void JvmTest::makeExecutable(const std::string& name, const StandIn& standIn) const
 {
-    std::string script = "#!/bin/sh\n";
-    script += "echo run >> " + shellQuoted(abs("runs")) + "\n";
+    std::string script = "#!/bin/sh\necho run >> " + shellQuoted(abs("runs")) + "\n";
     if (standIn.sleepSeconds > 0)
         script += "sleep " + std::to_string(standIn.sleepSeconds) + "\n";
     if (!standIn.before.empty())
@@ -140,28 +128,19 @@ void JvmTest::makeRuntimeBesideLauncher(const std::string& name, const StandIn& 
     makeExecutable("../" + exe, standIn);
 }
 
-CurrentDirectory::CurrentDirectory(const std::string& dir)
-{
-    char here[4096];
-    if (getcwd(here, sizeof here) != nullptr)
-        previous = here;
-    EXPECT_EQ(chdir(dir.c_str()), 0) << dir;
-}
-
-CurrentDirectory::~CurrentDirectory()
-{
-    if (!previous.empty()) {
-        EXPECT_EQ(chdir(previous.c_str()), 0);
-    }
-}
-
 int JvmTest::runCount() const
 {
-    std::ifstream in(abs("runs"));
+    std::string runs = readAll(abs("runs"));
+    return static_cast<int>(std::count(runs.begin(), runs.end(), '\n'));
+}
+
+int JvmTest::leftoverTempFiles() const
+{
+    DIR* dir = opendir(absDir.c_str());
     int count = 0;
-    std::string line;
-    while (std::getline(in, line))
-        ++count;
+    while (dirent* entry = readdir(dir))
+        count += std::string(entry->d_name).rfind("kvl", 0) == 0 ? 1 : 0;
+    closedir(dir);
     return count;
 }
 
@@ -173,25 +152,20 @@ void JvmTest::setConfig(int id, const std::string& value) const
 std::string JvmTest::log() const
 {
     const char* path = logFilePath();
-    if (path == nullptr)
-        return "";
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return path != nullptr ? readAll(path) : "";
 }
 
-bool JvmTest::logHasInOrder(const std::vector<std::string>& lines) const
+bool JvmTest::logHasInOrder(const std::vector<std::string>& texts) const
 {
-    std::string text = log();
+    std::string all = log();
     size_t at = 0;
-    for (const std::string& line : lines) {
-        at = text.find(line, at);
+    for (const std::string& text : texts) {
+        at = all.find(text, at);
         if (at == std::string::npos) {
-            ADD_FAILURE() << "not found in order: " << line << "\n--- log ---\n" << text;
+            ADD_FAILURE() << "not found in order: " << text << "\n--- log ---\n" << all;
             return false;
         }
-        at += line.size();
+        at += text.size();
     }
     return true;
 }
@@ -205,14 +179,17 @@ int JvmTest::logCount(const std::string& text) const
     return count;
 }
 
-int JvmTest::leftoverTempFiles() const
+CurrentDirectory::CurrentDirectory(const std::string& dir)
 {
-    DIR* dir = opendir(absDir.c_str());
-    int count = 0;
-    while (dirent* entry = readdir(dir)) {
-        if (std::string(entry->d_name).rfind("kvl", 0) == 0)
-            ++count;
+    char here[4096];
+    if (getcwd(here, sizeof here) != nullptr)
+        previous = here;
+    EXPECT_EQ(chdir(dir.c_str()), 0) << dir;
+}
+
+CurrentDirectory::~CurrentDirectory()
+{
+    if (!previous.empty()) {
+        EXPECT_EQ(chdir(previous.c_str()), 0);
     }
-    closedir(dir);
-    return count;
 }

@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "jvm/jvm_library.h"
-#include "jvm/located_jvms.h"
 #include "jvm/load_dll.h"
+#include "jvm/located_jvms.h"
 #include "launch/expand_variables.h"
 #include "jvm_test_support.h"
 
@@ -14,130 +14,110 @@ struct Load : JvmTest {
     void SetUp() override
     {
         JvmTest::SetUp();
-        if (IsSkipped())
-            return;
-        setConfig(1016, "no runtime {0}");
-        setConfig(1019, "check the variable or path");
-        setConfig(1021, "runtime did not load");
+        setConfig(1016, "none {0}");
+        setConfig(1019, "variable or path");
+        setConfig(1021, "not loaded");
         setConfig(1005, "cannot start");
         createJavaVmEntry = nullptr;
     }
-    // Runs LoadDLL and returns what it showed, one message text per line.
-    std::string shown(bool showErrors, const char* location, bool isExecutable, bool* result = nullptr)
+    // LoadDLL's result, and the messages it showed joined by "|".
+    bool load(bool showErrors, const char* location, bool isExecutable, std::string* messages)
     {
         ::testing::internal::CaptureStderr();
         bool loaded = LoadDLL(showErrors, location, isExecutable);
         std::string err = ::testing::internal::GetCapturedStderr();
-        if (result != nullptr)
-            *result = loaded;
-        std::string messages;
+        messages->clear();
         // Each message is followed by an empty line and the log's path.
-        size_t at = 0;
-        while (at < err.size()) {
-            size_t end = err.find("\n\nLog: ", at);
-            if (end == std::string::npos)
-                break;
-            messages += err.substr(at, end - at) + "|";
-            at = err.find('\n', end + 2);
-            at = at == std::string::npos ? err.size() : at + 1;
+        for (size_t at = 0, end; (end = err.find("\n\nLog: ", at)) != std::string::npos;) {
+            *messages += err.substr(at, end - at) + "|";
+            at = err.find('\n', end + 2) + 1;
         }
-        return messages;
+        return loaded;
     }
     void installFakeJvm(const std::string& home)
     {
         std::ifstream in(KVELL_FAKE_JVM, std::ios::binary);
-        std::ofstream out(abs(home + "\\jre\\bin\\hotspot\\jvm.dll"), std::ios::binary);
-        out << in.rdbuf();
+        std::ofstream(abs(home + "\\jre\\bin\\hotspot\\jvm.dll"), std::ios::binary) << in.rdbuf();
     }
 };
 } // namespace
 
-TEST_F(Load, NothingFoundShowsMessage1016OnlyWhenAsked)
+TEST_F(Load, SearchThenLoad)
 {
-    setConfig(128, "R" + rel("none"));
-    bool loaded = true;
-    EXPECT_EQ(shown(false, nullptr, false, &loaded), "");
-    EXPECT_FALSE(loaded);
-    EXPECT_EQ(shown(true, nullptr, false), "no runtime 64|");
+    std::string messages;
+    setConfig(128, "R" + rel("jre"));
+    EXPECT_FALSE(load(false, nullptr, false, &messages));
+    EXPECT_EQ(messages, "");
+    EXPECT_FALSE(load(true, nullptr, false, &messages));
+    EXPECT_EQ(messages, "none 64|");
     EXPECT_TRUE(logHasInOrder({"LoadDLL (1, (null), 0)", "Search sequence finished", "ERROR: No JVM found"}));
-}
 
-TEST_F(Load, FoundRuntimeIsLoaded)
-{
     makeRuntime("jre");
     installFakeJvm("jre");
-    setConfig(128, "R" + rel("jre"));
-    bool loaded = false;
-    EXPECT_EQ(shown(true, nullptr, false, &loaded), "");
-    EXPECT_TRUE(loaded);
+    EXPECT_TRUE(load(true, nullptr, false, &messages));
+    EXPECT_EQ(messages, "");
     EXPECT_NE(createJavaVmEntry, nullptr);
-    EXPECT_EQ(std::string(runtimeHome), full("jre\\jre\\bin\\.."));
-    EXPECT_TRUE(logHasInOrder({"Trying to load JVM-DLL from " + full("jre\\jre\\bin\\java.exe"),
-                               "Loading of JVM-DLL successful"}));
+    EXPECT_EQ(std::string(runtimeHome), abs("jre\\jre\\bin\\.."));
 }
 
-TEST_F(Load, DirectoryLocationIsJudgedOnlyByTheLoadStep)
+TEST_F(Load, HandedInDirectoryIsJudgedOnlyByTheLoadStep)
 {
     makeRuntime("old", javaVersion("1.4.2"));
     setConfig(126, "1.6");
-    EXPECT_EQ(shown(true, rel("old").c_str(), false), "runtime did not load|cannot start|");
+    std::string messages;
+    EXPECT_FALSE(load(true, rel("old").c_str(), false, &messages));
+    EXPECT_EQ(messages, "not loaded|cannot start|");
     EXPECT_EQ(logCount("Provided JVM unusable"), 0);
-    EXPECT_EQ(runCount(), 0);  // no version run for a handed-in directory
-    EXPECT_TRUE(logHasInOrder({"LoadDLL (1, " + rel("old") + ", 0)", "Got JRE location " + rel("old") + " (java exe: 0)",
-                               "MinVersion: 1.6, MaxVersion: ", "Could not get DLL-Handle."}));
-
+    EXPECT_EQ(runCount(), 0);
+    EXPECT_TRUE(logHasInOrder({"Got JRE location " + rel("old") + " (java exe: 0)", "MinVersion: 1.6, MaxVersion: ",
+                               "Could not get DLL-Handle.", "Could not load functions"}));
     installFakeJvm("old");
-    bool loaded = false;
-    EXPECT_EQ(shown(true, rel("old").c_str(), false, &loaded), "");
-    EXPECT_TRUE(loaded);
+    EXPECT_TRUE(load(true, rel("old").c_str(), false, &messages));
 }
 
-TEST_F(Load, ExecutableLocationIsRunAfreshAgainstTheLimits)
+TEST_F(Load, HandedInExecutableIsRunAfreshAgainstTheLimits)
 {
-    std::string exe = makeRuntime("picked", javaVersion("1.7.0-ea"));
+    std::string java = makeRuntime("picked", javaVersion("1.7.0-ea"));
     installFakeJvm("picked");
     setConfig(127, "1.6");
-    EXPECT_EQ(shown(true, rel(exe).c_str(), true), "no runtime 64|");
-    EXPECT_TRUE(logHasInOrder({"ERROR: Provided JVM unusable"}));
-    EXPECT_EQ(shown(true, rel(exe).c_str(), true), "no runtime 64|");
+    std::string messages;
+    EXPECT_FALSE(load(true, rel(java).c_str(), true, &messages));
+    EXPECT_FALSE(load(true, rel(java).c_str(), true, &messages));
+    EXPECT_EQ(messages, "none 64|");
+    EXPECT_EQ(logCount("ERROR: Provided JVM unusable"), 2);
     EXPECT_EQ(runCount(), 2);  // the cache is not read for a handed-in executable
-
     setConfig(127, "");
-    bool loaded = false;
-    EXPECT_EQ(shown(true, rel(exe).c_str(), true, &loaded), "");  // pre-release allowed here
-    EXPECT_TRUE(loaded);
+    EXPECT_TRUE(load(true, rel(java).c_str(), true, &messages));  // pre-release allowed here
 }
 
-TEST_F(Load, LoadFailureMessagesFollowTheSource)
+TEST_F(Load, FailureMessagesFollowTheSource)
 {
-    makeRuntime("jre");  // no jvm.dll: the load step fails
+    std::string messages;
+    makeRuntime("jre");  // no jvm.dll anywhere: every load step fails
     setConfig(128, "R" + rel("jre"));
-    EXPECT_EQ(shown(true, nullptr, false), "runtime did not load|cannot start|");
-    EXPECT_EQ(shown(false, nullptr, false), "");
+    load(true, nullptr, false, &messages);
+    EXPECT_EQ(messages, "not loaded|cannot start|");
 
-    makeRuntimeBesideLauncher(relDir + "\\envjre");
-    setenv("JVT_HOME", (relDir + "\\envjre").c_str(), 1);
+    makeRuntimeBesideLauncher(relDir + "\\env");
+    setenv("JVT_HOME", (relDir + "\\env").c_str(), 1);
     setConfig(128, "EJVT_HOME");
-    EXPECT_EQ(shown(true, nullptr, false), "check the variable or path|runtime did not load|cannot start|");
+    load(true, nullptr, false, &messages);
     unsetenv("JVT_HOME");
+    EXPECT_EQ(messages, "variable or path|not loaded|cannot start|");
 
-    makeExecutable("path/java.exe", StandIn());
-    {
-        CurrentDirectory here(launcherDir);
-        std::string savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-        setenv("PATH", rel("path").c_str(), 1);
-        setConfig(128, "S");
-        std::string messages = shown(true, nullptr, false);
-        setenv("PATH", savedPath.c_str(), 1);
-        EXPECT_EQ(messages, "no runtime 64|check the variable or path|runtime did not load|cannot start|");
-    }
-}
-
-TEST_F(Load, RegistryLoadFailureShowsOnlyTheLastMessage)
-{
-    makeExecutable("located/java.exe", StandIn());
-    // As the manual choice records an executable after a successful LoadDLL.
+    makeExecutable("located/java.exe");
     registerLocatedJvm(rel("located/java.exe").c_str());
     setConfig(128, "Y");
-    EXPECT_EQ(shown(true, nullptr, false), "cannot start|");
+    load(true, nullptr, false, &messages);
+    EXPECT_EQ(messages, "cannot start|");
+
+    makeExecutable("path/java.exe");
+    CurrentDirectory here(launcherDir);  // the host's PATH holds a relative directory
+    std::string savedPath = std::getenv("PATH");
+    setenv("PATH", rel("path").c_str(), 1);
+    setConfig(128, "Sa label");
+    load(true, nullptr, false, &messages);
+    setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_EQ(messages, "none 64|variable or path|not loaded|cannot start|");
+    EXPECT_TRUE(logHasInOrder({"Testing location a label (type S)", "Trying to load JVM-DLL from " + abs("path/java.exe")}));
 }
