@@ -78,7 +78,7 @@ TEST(ClassPath, ItemsAreCheckedAndJoinedWithSemicolons)
     EXPECT_NE(refusal(ValueKind::ClassPath, {"X1lib.jar"}).find("unknown kind 'X'"), std::string::npos);
     EXPECT_NE(refusal(ValueKind::ClassPath, {"A"}).find("too short"), std::string::npos);
     EXPECT_NE(refusal(ValueKind::ClassPath, {"A1a.jar;b.jar"}).find("contains ';'"), std::string::npos);
-    EXPECT_NE(refusal(ValueKind::ClassPath, {""}).find("empty item"), std::string::npos);
+    EXPECT_NE(refusal(ValueKind::ClassPath, {""}).find("an item is empty"), std::string::npos);
 }
 
 TEST(ClassPath, TextIsCheckedPieceByPieceAndKeptAsWritten)

@@ -66,8 +66,9 @@ void readSignature(FileHandle file, LauncherContents* contents)
 
 bool readLauncher(const std::string& path, LauncherContents* contents, std::string* error)
 {
-    FileHandle file = openFileRead(path.c_str());
-    if (!isOpen(file) || std::filesystem::is_directory(path))
+    std::error_code ec;
+    FileHandle file = std::filesystem::is_directory(path, ec) ? FileHandle() : openFileRead(path.c_str());
+    if (!isOpen(file))
         return fail(error, "cannot open '" + path + "'");
     contents->fileSize = sizeOfFile(file);
     PayloadStatus status = readPayload(file, contents->store, &contents->layout);
@@ -89,7 +90,7 @@ bool extractRecords(const std::string& path, const LauncherContents& contents, c
 {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (!std::filesystem::is_directory(dir))
+    if (!std::filesystem::is_directory(dir, ec))
         return fail(error, "cannot create directory '" + dir + "'");
     FileHandle in = openFileRead(path.c_str());
     if (!isOpen(in))

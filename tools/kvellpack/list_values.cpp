@@ -131,9 +131,9 @@ bool listFromItems(ValueKind kind, const std::vector<std::string>& items, std::s
     out->clear();
     for (const std::string& item : items) {
         if (item.empty())
-            return fail(error, "holds an empty item");
+            return fail(error, "an item is empty");
         if (item.find(';') != std::string::npos)
-            return fail(error, "item '" + item + "' contains ';', which separates the items");
+            return fail(error, "the item '" + item + "' contains ';', which separates the items");
         if (!checkListItem(kind, item, error))
             return false;
         if (!out->empty())

@@ -1,5 +1,6 @@
 // kvellpack: builds kvell launchers from a project file and a launcher stub, and
 // shows what a built launcher carries.
+#include <exception>
 #include <cstdio>
 #include <string>
 
@@ -111,11 +112,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kvellpack: error: %s (see kvellpack --help)\n", e.what());
         return kExitUsage;
     }
-    if (pack->parsed())
-        return runPack(projectPath, stubPath, outPath);
-    if (inspect->parsed())
-        return runInspect(launcherPath, extractDir);
-    if (keys->parsed())
-        return runKeys();
+    // Errors come back as results; this only catches what the standard library
+    // throws (an unconvertible path, memory), so that it too ends as one line.
+    try {
+        if (pack->parsed())
+            return runPack(projectPath, stubPath, outPath);
+        if (inspect->parsed())
+            return runInspect(launcherPath, extractDir);
+        if (keys->parsed())
+            return runKeys();
+    } catch (const std::exception& e) {
+        return reportError(e.what());
+    }
     return kExitUsage;
 }

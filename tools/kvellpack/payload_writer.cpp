@@ -81,6 +81,18 @@ bool writeLauncher(FileHandle stub, const StubLayout& layout, const Project& pro
     return true;
 }
 
+// The finished temporary file becomes the output, executable like the stub.
+bool replaceOutput(const std::string& temp, const std::string& stubPath, const std::string& outPath,
+                   std::string* error)
+{
+    std::error_code ec;
+    auto status = std::filesystem::status(stubPath, ec);
+    if (!ec)
+        std::filesystem::permissions(temp, status.permissions(), ec);
+    std::filesystem::rename(temp, outPath, ec);
+    return !ec || fail(error, "cannot write '" + outPath + "': " + ec.message());
+}
+
 }  // namespace
 
 std::vector<unsigned char> encodeEntries(const Project& project)
@@ -108,8 +120,9 @@ std::vector<unsigned char> encodeEntries(const Project& project)
 bool packLauncher(const std::string& stubPath, const Project& project, const std::string& outPath,
                   PackResult* result, std::string* error)
 {
-    FileHandle stub = openFileRead(stubPath.c_str());
-    if (!isOpen(stub) || std::filesystem::is_directory(stubPath))
+    std::error_code ec;
+    FileHandle stub = std::filesystem::is_directory(stubPath, ec) ? FileHandle() : openFileRead(stubPath.c_str());
+    if (!isOpen(stub))
         return fail(error, "cannot open stub '" + stubPath + "'");
     StubLayout layout;
     std::string why;
@@ -128,21 +141,12 @@ bool packLauncher(const std::string& stubPath, const Project& project, const std
     FileHandle out = createFileWrite(temp.c_str());
     if (!isOpen(out)) {
         closeFile(stub);
-        return fail(error, "cannot create '" + temp + "'");
+        return fail(error, "cannot write '" + outPath + "'");
     }
     bool ok = writeLauncher(stub, layout, project, entries, out, error);
     closeFile(out);
     closeFile(stub);
-    std::error_code ec;
-    if (ok) {
-        auto status = std::filesystem::status(stubPath, ec);
-        if (!ec)
-            std::filesystem::permissions(temp, status.permissions(), ec);
-        std::filesystem::rename(temp, outPath, ec);
-        if (ec)
-            ok = fail(error, "cannot write '" + outPath + "': " + ec.message());
-    }
-    if (!ok) {
+    if (!(ok && replaceOutput(temp, stubPath, outPath, error))) {
         deleteFileAt(temp.c_str());
         return false;
     }

@@ -110,7 +110,7 @@ bool listText(Reader& r, const toml::node& node, const std::string& key, ValueKi
         items.push_back(item.as_string()->get());
     }
     if (!listFromItems(kind, items, out, &why))
-        return fail(r, node.source(), "'" + key + "' " + why);
+        return fail(r, node.source(), "'" + key + "': " + why);
     return true;
 }
 
