@@ -57,27 +57,3 @@ TEST(EntryEncoding, EightBitLimitCountsWindows1252Bytes)
     EXPECT_FALSE(encodeString(longest + "x", 8191, &out, &error));
     EXPECT_EQ(error, "is 8192 characters long; the launcher takes at most 8191");
 }
-
-TEST(EntryEncoding, WideLimitCountsUtf16Units)
-{
-    WideString out;
-    std::string error;
-    std::string text(8189, 'a');
-    EXPECT_TRUE(encodeWide(text + "\xF0\x9F\x98\x80", 8191, &out, &error));  // a surrogate pair: 2 units
-    ASSERT_EQ(out.size(), 8191u);
-    EXPECT_EQ(static_cast<unsigned>(out[8189]), 0xD83Du);
-    EXPECT_FALSE(encodeWide(text + "a\xF0\x9F\x98\x80", 8191, &out, &error));
-    EXPECT_EQ(error, "is 8192 UTF-16 units long; the launcher takes at most 8191");
-}
-
-TEST(EntryEncoding, RefusesNulAndUnrepresentableCharacters)
-{
-    std::string out, error;
-    WideString wide;
-    EXPECT_FALSE(encodeString(std::string("a\0b", 3), 8191, &out, &error));
-    EXPECT_NE(error.find("NUL"), std::string::npos);
-    EXPECT_FALSE(encodeWide(std::string("a\0b", 3), 8191, &wide, &error));
-    EXPECT_FALSE(encodeString("Привет", 8191, &out, &error));
-    EXPECT_NE(error.find("'П' (U+041F)"), std::string::npos) << error;
-    EXPECT_TRUE(encodeWide("Привет", 8191, &wide, &error));
-}

@@ -98,12 +98,6 @@ TEST(SearchSequence, LettersAreChecked)
     EXPECT_FALSE(listFromText(ValueKind::SearchSequence, "Rjre;Qx", &out, &error));
 }
 
-TEST(PathList, DirectoriesAreJoinedWithSemicolons)
-{
-    EXPECT_EQ(joined(ValueKind::PathList, {"native", "lib\\x64"}), "native;lib\\x64");
-    EXPECT_NE(refusal(ValueKind::PathList, {"a;b"}).find("contains ';'"), std::string::npos);
-}
-
 TEST(SplitList, SkipsEmptyPiecesLikeTheLauncher)
 {
     EXPECT_EQ(splitList(";a;;b;"), (std::vector<std::string>{"a", "b"}));

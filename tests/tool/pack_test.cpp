@@ -130,11 +130,6 @@ TEST_F(Pack, RepackingALauncherReplacesItsPayload)
     ASSERT_EQ(readPayloadOf(path("second.exe"), &store, &layout), PayloadStatus::Ok);
     EXPECT_EQ(store.strings, (std::map<int, std::string>{{cfg::kMainClass, "b.Second"}}));
     EXPECT_TRUE(store.wides.empty());
-
-    // Packing in place gives the same launcher.
-    ASSERT_TRUE(pack(path("first.exe"), path("first.exe"))) << error;
-    EXPECT_EQ(readBytes(path("first.exe")), readBytes(path("second.exe")));
-    EXPECT_FALSE(std::filesystem::exists(path("first.exe.kvellpack-part")));
 }
 
 TEST_F(Pack, TrailingDataAndTheSignatureEntryOfTheStubAreDropped)
@@ -181,17 +176,6 @@ TEST_F(Pack, AFailedPackLeavesNoOutput)
     EXPECT_NE(error.find("changed size"), std::string::npos) << error;
 }
 
-TEST_F(Pack, BadStubsAreRefused)
-{
-    loadToml("main_class = \"a.B\"\n");
-    writeText(path("notes.txt"), std::string(300, 'x'));
-    EXPECT_FALSE(pack(path("notes.txt"), path("out.exe")));
-    EXPECT_EQ(error, "stub '" + path("notes.txt") + "' is not a Windows executable (no MZ header)");
-    EXPECT_FALSE(pack(path("missing.exe"), path("out.exe")));
-    EXPECT_EQ(error, "cannot open stub '" + path("missing.exe") + "'");
-    EXPECT_FALSE(std::filesystem::exists(path("out.exe")));
-}
-
 TEST_F(Pack, LaunchersBeyondTwoGibibytesAreRefused)
 {
     writeBytes(path("stub.exe"), makeFakePe());
@@ -202,24 +186,3 @@ TEST_F(Pack, LaunchersBeyondTwoGibibytesAreRefused)
     EXPECT_NE(error.find("must stay below 2 GiB"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(path("out.exe")));
 }
-
-#ifdef KVELL_WINDOWS_STUB
-TEST_F(Pack, TheRealStubKeepsItsSectionsAndCarriesThePayload)
-{
-    writeBytes(path("app.jar"), everyByteValue(3000));
-    loadToml("included_files = [\"app.jar\"]\nmin_version = \"11\"\napp_title = \"Hello\"\n");
-    ASSERT_TRUE(pack(KVELL_WINDOWS_STUB, path("hello.exe"))) << error;
-    ConfigStore store;
-    PayloadLayout layout;
-    ASSERT_EQ(readPayloadOf(path("hello.exe"), &store, &layout), PayloadStatus::Ok);
-    EXPECT_EQ(store.strings[cfg::kMinVersion], "11");
-    EXPECT_EQ(readIncludedFiles(path("hello.exe"), layout.includedFilesOffset, 1).at(0), everyByteValue(3000));
-    Bytes stub = readBytes(KVELL_WINDOWS_STUB);
-    Bytes out = readBytes(path("hello.exe"));
-    ASSERT_GE(out.size(), static_cast<size_t>(layout.payloadStart));
-    size_t differing = 0;
-    for (int64_t i = 0; i < layout.payloadStart; ++i)
-        differing += stub[i] != out[i];
-    EXPECT_LE(differing, 4u);  // at most the checksum was cleared
-}
-#endif

@@ -48,26 +48,6 @@ TEST_F(StubCheck, FindsThePayloadPositionAndTheFieldsToClear)
     }
 }
 
-TEST_F(StubCheck, AgreesWithTheLaunchersOwnHeaderWalk)
-{
-    FakePe pe;
-    pe.sections = 5;
-    ASSERT_TRUE(examine(makeFakePe(pe))) << error;
-    FileHandle file = openFileRead(path("stub.exe").c_str());
-    PayloadLayout launcher;
-    ASSERT_TRUE(findPayloadStart(file, &launcher));
-    closeFile(file);
-    EXPECT_EQ(layout.payloadStart, launcher.payloadStart);
-}
-
-TEST_F(StubCheck, HeaderWithoutASecurityDirectoryHasNothingToClear)
-{
-    Bytes image = makeFakePe();
-    putLe32At(image, kFakeOptionalOffset + 108, 4);  // only four data directories
-    ASSERT_TRUE(examine(image)) << error;
-    EXPECT_EQ(layout.securityEntryOffset, -1);
-}
-
 TEST_F(StubCheck, RefusesWhatIsNotAWindowsExecutable)
 {
     Bytes text(200, 'x');

@@ -4,7 +4,6 @@
 
 #include "payload/config_ids.h"
 #include "test_support.h"
-#include "tools/kvellpack/key_table.h"
 #include "tools/kvellpack/project_file.h"
 
 using namespace kvellpack;
@@ -33,89 +32,7 @@ struct ProjectFile : ScratchDir {
     std::string wide(int id) { return project.wides.count(id) ? utf8FromWide(project.wides[id]) : "<absent>"; }
 };
 
-// A valid TOML value for every kind of key.
-std::string sampleValue(const KeySpec& spec)
-{
-    switch (spec.kind) {
-    case ValueKind::Flag:
-        return "true";
-    case ValueKind::Integer:
-        return "5";
-    case ValueKind::ClassPath:
-        return "[\"A1app.jar\"]";
-    case ValueKind::SearchSequence:
-        return "[\"Rjre\"]";
-    case ValueKind::Flavour:
-        return "\"installer\"";
-    default:
-        return "\"v" + std::to_string(spec.id) + "\"";
-    }
-}
-
-std::string sampleEntry(const KeySpec& spec)
-{
-    switch (spec.kind) {
-    case ValueKind::Flag:
-        return "1";
-    case ValueKind::Integer:
-        return "5";
-    case ValueKind::ClassPath:
-        return "A1app.jar";
-    case ValueKind::SearchSequence:
-        return "Rjre";
-    case ValueKind::Flavour:
-        return "i";
-    default:
-        return "v" + std::to_string(spec.id);
-    }
-}
-
 }  // namespace
-
-TEST_F(ProjectFile, EveryLauncherEntryHasAKey)
-{
-    const int strings[] = {
-        cfg::kFirstPathArgEnabled, cfg::kFirstPathArg, cfg::kSecondPathArgEnabled, cfg::kSecondPathArg,
-        cfg::kBooleanArg, cfg::kProgramType, cfg::kClassPath, cfg::kMainClass, cfg::kVmOptions,
-        cfg::kProgramArguments, cfg::kJArgumentsToVm, cfg::kMinVersion, cfg::kMaxVersion, cfg::kSearchSequence,
-        cfg::kAllowPreRelease, cfg::kRequireJdk, cfg::kWorkingDirectory, cfg::kJreDownloadUrl,
-        cfg::kJreUncompressedSize, cfg::kPreferredVmKind, cfg::kJrePack200, cfg::kNoProgressDialog,
-        cfg::kDownloadWithoutAsking, cfg::kGlobalSingleInstance, cfg::kWatcherNeverTimesOut, cfg::kFlavour,
-        cfg::kQuillmereDirectory, cfg::kNativeLibraryDirs, cfg::kPassProcessCommFile, cfg::kMsgCaption,
-        cfg::kMsgCannotStartJava, cfg::kMsgClassPathEntryMissing, cfg::kMsgUnbalancedQuotes,
-        cfg::kMsgClassPathVariableMissing, cfg::kMsgInternalError, cfg::kMsgLauncherClassMissing,
-        cfg::kMsgMainMethodMissing, cfg::kMsgNoTempDirectory, cfg::kMsgNoJreFound,
-        cfg::kMsgJreLoadFailedPathOrEnv, cfg::kMsgJreLoadFailed};
-    const int wides[] = {
-        cfg::kWDownloadMessage, cfg::kWDownloadLibraryMissing, cfg::kWDownloadFailed, cfg::kWChooserTitle,
-        cfg::kWQuestionWithDownload, cfg::kWQuestionWithoutDownload, cfg::kWProgressMessage,
-        cfg::kWDownloadStatus, cfg::kWDownloadConnecting, cfg::kWDownloadButton, cfg::kWBrowseButton,
-        cfg::kWCancelButton, cfg::kWAppTitle, cfg::kWNoWindowTimeout, cfg::kWUnfinishedInstallQuestion,
-        cfg::kWExtractReadFailed, cfg::kWExtractWriteFailed, cfg::kWMinVersionLabel, cfg::kWMaxVersionLabel};
-    for (int id : strings)
-        EXPECT_NE(findKeyForEntry(EntrySpace::String, id), nullptr) << id;
-    for (int id : wides)
-        EXPECT_NE(findKeyForEntry(EntrySpace::Wide, id), nullptr) << id;
-    EXPECT_EQ(keyTable().size(), std::size(strings) + std::size(wides));
-}
-
-TEST_F(ProjectFile, EveryKeyReachesItsEntry)
-{
-    std::string top, messages = "[messages]\n", texts = "[texts]\n";
-    for (const KeySpec& spec : keyTable()) {
-        std::string line = std::string(spec.name) + " = " + sampleValue(spec) + "\n";
-        std::string table = spec.table;
-        (table == "messages" ? messages : table == "texts" ? texts : top) += line;
-    }
-    ASSERT_TRUE(load(top + messages + texts)) << error;
-    EXPECT_EQ(project.strings.size() + project.wides.size(), keyTable().size());
-    for (const KeySpec& spec : keyTable()) {
-        if (spec.space == EntrySpace::String)
-            EXPECT_EQ(string(spec.id), sampleEntry(spec)) << keyPath(spec);
-        else
-            EXPECT_EQ(wide(spec.id), sampleEntry(spec)) << keyPath(spec);
-    }
-}
 
 TEST_F(ProjectFile, ListsFlagsAndTextsTakeTheLaunchersForm)
 {
