@@ -97,6 +97,18 @@ class StartupLog(ScenarioCase):
             self.assertTrue(log.name.startswith("qmr_nlog_"), log)
             self.assertEqual(log_lines(log)[7], "Init done")
 
+    def test_working_directory_entry_never_stops_the_start(self):
+        # Entry 146 is made current (relative to the launcher's directory); a
+        # directory that cannot be entered is ignored.
+        (self.case.dir / "work dir").mkdir()
+        for value in ["work dir", "missing\\dir", "..", self.case.path("work dir"), "C:\\", "\"x\""]:
+            with self.subTest(entry_146=value):
+                case = self.new_case()
+                data = Payload(strings={107: "1", 146: value})
+                result = case.run(case.launcher(data), env={"KVELL_LOG": "yes"})
+                self.assertCleanRun(result)
+                self.assertEqual(log_lines(case.logs()[0])[7], "Init done")
+
     def test_tmp_with_trailing_backslash(self):
         result = self.case.run(self.case.launcher(GOOD), env={"KVELL_LOG": "yes"}, tmp=self.case.tmp_win + "\\")
         self.assertCleanRun(result)
@@ -132,6 +144,9 @@ class LogInDriveRoot(ScenarioCase):
 
     def test_tmp_unset(self):
         self.run_with_tmp(None)
+
+    def test_tmp_empty(self):
+        self.run_with_tmp("")
 
     def test_fatal_error_keeps_log_in_drive_root(self):
         before = self.root_logs()

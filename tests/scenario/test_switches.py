@@ -81,6 +81,11 @@ class FatalMessageRouting(ScenarioCase):
                 self.assertLessEqual(len(text), 8191, "composed texts fit 8192 characters")
                 self.assertLogFileAt(log, None, case)
 
+    def test_wide_entry_107_is_not_the_program_type(self):
+        data = Payload(strings={1007: "x"}, wides={107: "1"})
+        result = self.case.run(self.case.launcher(data), args='"')
+        self.assertFatalStderr(result, "x")
+
     def test_wide_title_is_not_the_caption_of_8_bit_messages(self):
         data = Payload(strings={107: "1", 1007: "x"}, wides={20013: "Wide Title", 1000: "Wide 1000"})
         result = self.case.run(self.case.launcher(data), args='"')
