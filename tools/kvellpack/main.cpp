@@ -72,10 +72,20 @@ int runKeys()
 
 }  // namespace
 
+#ifdef _WIN32
+// Reports and errors are UTF-8; the console gets its own code page back at the
+// end, since the setting outlives the process.
+struct Utf8Console {
+    UINT previous = GetConsoleOutputCP();
+    Utf8Console() { SetConsoleOutputCP(CP_UTF8); }
+    ~Utf8Console() { SetConsoleOutputCP(previous); }
+};
+#endif
+
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
-    SetConsoleOutputCP(CP_UTF8);  // reports and errors are UTF-8
+    Utf8Console console;
 #endif
     CLI::App app{"kvellpack builds kvell launchers: it appends a Payload (configuration entries and\n"
                  "included files) from a TOML project file to a copy of the launcher stub."};
