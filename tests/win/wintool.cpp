@@ -5,6 +5,16 @@
 //   wintool.exe long-path PATH     the long form (GetLongPathNameW)
 //   wintool.exe code-pages         "<ANSI> <OEM>" code page numbers
 //
+// and, to check runner.exe itself:
+//
+//   wintool.exe command-line       GetCommandLineW
+//   wintool.exe env NAME           the variable's value (exit code 1: not set)
+//   wintool.exe cwd                the current directory
+//   wintool.exe exit N             "out" on stdout, "err" on stderr, exit code N
+//   wintool.exe sleep SECONDS
+//   wintool.exe box STYLE CAPTION TEXT [STYLE CAPTION TEXT]...
+//                                  MessageBoxW for each; prints the buttons' ids
+//
 // Exit code 0 on success, 1 when the call failed, 2 on bad usage.
 #include <windows.h>
 
@@ -45,6 +55,41 @@ int wmain(int argc, wchar_t** argv)
         return convertPath(GetLongPathNameW, argv[2]);
     if (argc == 2 && std::wcscmp(argv[1], L"code-pages") == 0)
         return print(std::to_wstring(GetACP()) + L" " + std::to_wstring(GetOEMCP()));
-    std::fprintf(stderr, "usage: wintool.exe short-path PATH | long-path PATH | code-pages\n");
+    if (argc >= 2 && std::wcscmp(argv[1], L"command-line") == 0)
+        return print(GetCommandLineW());
+    if (argc == 3 && std::wcscmp(argv[1], L"env") == 0) {
+        wchar_t value[32768];
+        SetLastError(ERROR_SUCCESS);
+        DWORD n = GetEnvironmentVariableW(argv[2], value, 32768);
+        if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+            return 1;
+        return print(std::wstring(value, n));
+    }
+    if (argc == 2 && std::wcscmp(argv[1], L"cwd") == 0) {
+        wchar_t dir[32768];
+        DWORD n = GetCurrentDirectoryW(32768, dir);
+        return print(std::wstring(dir, n));
+    }
+    if (argc == 3 && std::wcscmp(argv[1], L"exit") == 0) {
+        std::fputs("out\n", stdout);
+        std::fputs("err\n", stderr);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        return _wtoi(argv[2]);
+    }
+    if (argc == 3 && std::wcscmp(argv[1], L"sleep") == 0) {
+        Sleep(static_cast<DWORD>(_wtoi(argv[2])) * 1000);
+        return 0;
+    }
+    if (argc >= 5 && (argc - 2) % 3 == 0 && std::wcscmp(argv[1], L"box") == 0) {
+        for (int i = 2; i < argc; i += 3) {
+            int answer = MessageBoxW(nullptr, argv[i + 2], argv[i + 1], static_cast<UINT>(_wtoi(argv[i])));
+            print(std::to_wstring(answer));
+            std::fflush(stdout);
+        }
+        return 0;
+    }
+    std::fprintf(stderr, "usage: wintool.exe short-path PATH | long-path PATH | code-pages | command-line | "
+                         "env NAME | cwd | exit N | sleep SECONDS | box STYLE CAPTION TEXT...\n");
     return 2;
 }
