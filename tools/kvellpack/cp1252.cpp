@@ -10,7 +10,7 @@ namespace kvellpack {
 namespace {
 
 // Characters of the bytes 0x80..0x9F; 0 marks the unassigned bytes.
-constexpr uint16_t kHighControls[32] = {
+constexpr uint16_t kCharsAt80[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -23,7 +23,7 @@ int byteFor(uint32_t cp)
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
         return static_cast<int>(cp);
     for (int i = 0; i < 32; ++i) {
-        if (kHighControls[i] != 0 && kHighControls[i] == cp)
+        if (kCharsAt80[i] == cp)
             return 0x80 + i;
     }
     return -1;
@@ -31,15 +31,24 @@ int byteFor(uint32_t cp)
 
 std::string describe(uint32_t cp)
 {
-    std::string glyph = cp < 0x10000 ? utf8FromWide(WideString(1, static_cast<WideChar>(cp)))
-                                     : utf8FromWide(WideString{static_cast<WideChar>(0xD800 + ((cp - 0x10000) >> 10)),
-                                                               static_cast<WideChar>(0xDC00 + ((cp - 0x10000) & 0x3FF))});
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
     // Control characters would garble the one-line error, so they show as a code only.
     if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0))
         return code;
-    return "'" + glyph + "' (" + code + ")";
+    WideString glyph;
+    if (cp < 0x10000) {
+        glyph.push_back(static_cast<WideChar>(cp));
+    } else {
+        glyph.push_back(static_cast<WideChar>(0xD800 + ((cp - 0x10000) >> 10)));
+        glyph.push_back(static_cast<WideChar>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    }
+    std::string text = "'";  // appended piece by piece: GCC 12 warns wrongly about chained +
+    text += utf8FromWide(glyph);
+    text += "' (";
+    text += code;
+    text += ")";
+    return text;
 }
 
 }  // namespace
@@ -70,8 +79,8 @@ std::string utf8FromCp1252(const std::string& bytes)
     for (char c : bytes) {
         unsigned byte = static_cast<unsigned char>(c);
         uint16_t unit = byte;
-        if (byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80] != 0)
-            unit = kHighControls[byte - 0x80];
+        if (byte >= 0x80 && byte < 0xA0 && kCharsAt80[byte - 0x80] != 0)
+            unit = kCharsAt80[byte - 0x80];
         wide.push_back(static_cast<WideChar>(unit));
     }
     return utf8FromWide(wide);
