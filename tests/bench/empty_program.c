@@ -1,0 +1,11 @@
+/* The baseline of the start-up benchmark: a Windows program that does nothing. */
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
+{
+    (void)instance;
+    (void)previous;
+    (void)commandLine;
+    (void)show;
+    return 0;
+}
