@@ -70,6 +70,23 @@ class Runner(ScenarioCase):
                           ("Third", "Text", "cancel")])
         self.assertEqual(sorted(result.boxes[0].button_ids), sorted([IDYES, IDNO, IDCANCEL]))
 
+    def test_boxes_of_started_programs_are_answered_too(self):
+        result = self.tool("wintool run-self box %d Child Text" % MB_YESNOCANCEL, answer="yes", timeout=15)
+        self.assertExit(result, 0)
+        self.assertEqual(result.text, "%d\n" % IDYES)
+        self.assertEqual([(b.caption, b.answer) for b in result.boxes], [("Child", "yes")])
+
+    def test_registry_helpers(self):
+        key = r"HKCU\Software\kvell-testbed"
+        self.addCleanup(self.wine.reg_delete, key)
+        self.wine.reg_add(key, "Number", 5, kind="REG_DWORD")
+        self.wine.reg_add(key, "Text", "a b")
+        self.assertEqual(self.wine.reg_query(key, "Number"), 5)
+        self.assertEqual(self.wine.reg_query(key, "Text"), "a b")
+        self.wine.reg_delete(key, "Number")
+        self.assertIsNone(self.wine.reg_query(key, "Number"))
+        self.assertIsNone(self.wine.reg_query(key + r"\missing", "Text"))
+
     def test_box_without_the_wanted_button_is_closed(self):
         result = self.tool("wintool box %d Caption Text" % MB_OK, answer="yes")
         self.assertExit(result, 0)

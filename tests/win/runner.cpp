@@ -14,7 +14,8 @@
 //                       exactly as GetCommandLineW will return it; without it the
 //                       line is "EXE" followed by ARGS joined by single blanks
 //   --cwd DIR           the child's working directory
-//   --boxes FILE        append one JSON line per message box of the child
+//   --boxes FILE        append one JSON line per message box of the child or of
+//                       a program it started
 //   --answer LIST       buttons to press: ok, yes, no, cancel, or a comma-separated
 //                       list (the n-th box gets the n-th answer, the last one
 //                       repeats); default ok
@@ -26,6 +27,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <cstdio>
 #include <cwchar>
 #include <set>
@@ -282,6 +285,8 @@ void recordBox(const std::wstring& path, const BoxContent& box, const std::wstri
 
 struct BoxWatcher {
     DWORD processId = 0;
+    HANDLE job = nullptr;
+    std::vector<DWORD> watched;  // the child and whatever it started
     ULONGLONG startTick = 0;
     std::wstring boxesFile;
     std::vector<int> answers{IDOK};
@@ -299,7 +304,8 @@ struct BoxWatcher {
         auto* self = reinterpret_cast<BoxWatcher*>(param);
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == self->processId && IsWindowVisible(window) && className(window) == L"#32770")
+        bool ours = std::find(self->watched.begin(), self->watched.end(), owner) != self->watched.end();
+        if (ours && IsWindowVisible(window) && className(window) == L"#32770")
             self->found(window);
         return TRUE;
     }
@@ -341,8 +347,31 @@ struct BoxWatcher {
         handled.push_back({box, button, GetTickCount()});
     }
 
+    // The processes of the job, or just the child when that cannot be asked.
+    void refreshWatched()
+    {
+        watched.assign(1, processId);
+        if (job == nullptr)
+            return;
+        // The list's ids follow its header; read them from a plain byte buffer.
+        std::vector<unsigned char> buffer(sizeof(JOBOBJECT_BASIC_PROCESS_ID_LIST) + 256 * sizeof(ULONG_PTR));
+        if (!QueryInformationJobObject(job, JobObjectBasicProcessIdList, buffer.data(),
+                                       static_cast<DWORD>(buffer.size()), nullptr))
+            return;
+        JOBOBJECT_BASIC_PROCESS_ID_LIST header;
+        std::memcpy(&header, buffer.data(), sizeof header);
+        const size_t first = offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList);
+        for (DWORD k = 0; k < header.NumberOfProcessIdsInList && k < 256; ++k) {
+            ULONG_PTR id = 0;
+            std::memcpy(&id, buffer.data() + first + k * sizeof(ULONG_PTR), sizeof id);
+            if (static_cast<DWORD>(id) != processId)
+                watched.push_back(static_cast<DWORD>(id));
+        }
+    }
+
     void poll()
     {
+        refreshWatched();
         handled.erase(std::remove_if(handled.begin(), handled.end(), [](const Handled& h) { return !IsWindow(h.window); }),
                       handled.end());
         EnumWindows(visit, reinterpret_cast<LPARAM>(this));
@@ -454,6 +483,7 @@ int wmain(int argc, wchar_t** argv)
     CloseHandle(process.hThread);
 
     watcher.processId = process.dwProcessId;
+    watcher.job = job;
     watcher.startTick = GetTickCount64();
     ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds * 1000.0);
     int exitCode = 0;

@@ -12,6 +12,8 @@
 //   wintool.exe cwd                the current directory
 //   wintool.exe exit N             "out" on stdout, "err" on stderr, exit code N
 //   wintool.exe sleep SECONDS
+//   wintool.exe run-self REST      starts wintool.exe with the command line's text
+//                                  after "run-self ", waits, returns its exit code
 //   wintool.exe box STYLE CAPTION TEXT [STYLE CAPTION TEXT]...
 //                                  MessageBoxW for each; prints the buttons' ids
 //
@@ -81,6 +83,25 @@ int wmain(int argc, wchar_t** argv)
         Sleep(static_cast<DWORD>(_wtoi(argv[2])) * 1000);
         return 0;
     }
+    if (argc >= 3 && std::wcscmp(argv[1], L"run-self") == 0) {
+        std::wstring line = GetCommandLineW();
+        size_t at = line.find(L"run-self ");
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring child = L"wintool.exe " + line.substr(at + 9);
+        STARTUPINFOW startup;
+        ZeroMemory(&startup, sizeof startup);
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process;
+        if (!CreateProcessW(self, child.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+            return 1;
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return static_cast<int>(code);
+    }
     if (argc >= 5 && (argc - 2) % 3 == 0 && std::wcscmp(argv[1], L"box") == 0) {
         for (int i = 2; i < argc; i += 3) {
             int answer = MessageBoxW(nullptr, argv[i + 2], argv[i + 1], static_cast<UINT>(_wtoi(argv[i])));
@@ -90,6 +111,6 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     std::fprintf(stderr, "usage: wintool.exe short-path PATH | long-path PATH | code-pages | command-line | "
-                         "env NAME | cwd | exit N | sleep SECONDS | box STYLE CAPTION TEXT...\n");
+                         "env NAME | cwd | exit N | sleep SECONDS | run-self REST | box STYLE CAPTION TEXT...\n");
     return 2;
 }
