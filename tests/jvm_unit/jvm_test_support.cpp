@@ -61,6 +61,9 @@ void JvmTest::SetUp()
     relDir = "jvt_" + std::to_string(getpid()) + "_" + std::to_string(++scratchCounter);
     absDir = launcherDir + "/" + relDir;
     ASSERT_EQ(mkdir(absDir.c_str(), 0755), 0) << absDir;
+    char here[4096];
+    previousDir = getcwd(here, sizeof here) != nullptr ? here : "";
+    ASSERT_EQ(chdir(launcherDir.c_str()), 0);
     setenv("TMP", absDir.c_str(), 1);
     setenv("TMPDIR", absDir.c_str(), 1);
     for (const char* name : {"KVELL_JAVA_HOME", "QUILLMERE_JAVA_HOME", "KVELL_LOG"})
@@ -84,6 +87,9 @@ void JvmTest::TearDown()
     configStore() = ConfigStore();
     messageBoxErrors = true;
     resetLogForTests();
+    if (!previousDir.empty()) {
+        EXPECT_EQ(chdir(previousDir.c_str()), 0);
+    }
     for (const std::string& name : besideLauncher)
         std::remove((launcherDir + "/" + name).c_str());
     EXPECT_EQ(std::system(("rm -rf " + shellQuoted(absDir)).c_str()), 0);

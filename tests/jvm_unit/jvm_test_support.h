@@ -3,7 +3,8 @@
 // resolve into it; its own log, configuration and in-memory registry; and
 // stand-in runtimes: shell scripts at home\jre\bin\java.exe that print a version
 // line. The host keeps Windows' backslashes literally, so such a path is one
-// file name inside the scratch directory.
+// file name inside the scratch directory. Tests run in the launcher's directory,
+// so that values taken as they are (registry, environment) name the same files.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -51,6 +52,7 @@ protected:
     std::string relDir;
     std::string absDir;
     std::vector<std::string> besideLauncher;
+    std::string previousDir;
 };
 
 // Makes dir the current directory for its lifetime.

@@ -111,8 +111,7 @@ TEST_F(Load, FailureMessagesFollowTheSource)
     load(true, nullptr, false, &messages);
     EXPECT_EQ(messages, "cannot start|");
 
-    makeExecutable("path/java.exe");
-    CurrentDirectory here(launcherDir);  // the host's PATH holds a relative directory
+    makeExecutable("path/java.exe");  // found through a relative PATH entry
     std::string savedPath = std::getenv("PATH");
     setenv("PATH", rel("path").c_str(), 1);
     setConfig(128, "Sa label");
