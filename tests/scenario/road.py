@@ -8,6 +8,7 @@ KVELL_JAVA_HOME; it returns a Road: the run's result, the new log's lines and
 the transcript, with readers for the VM options and main's array.
 """
 
+import inspect
 import os
 import re
 import shutil
@@ -16,7 +17,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 from payload import Payload, pe_layout
-from wineharness import Config, ScenarioCase, log_lines
+from wineharness import Case, Config, ScenarioCase, log_lines
 
 STANDIN = Config.build_dir / "windows" / "tests" / "standin"
 
@@ -118,6 +119,10 @@ def lay_out_home(target: Path, kinds=("server",), jdk=False, knobs=None):
         for bin_dir in {target / "bin", runtime / "bin"}:
             (bin_dir / "standin.env").write_text(text)
     return target
+
+
+# Whether Case.run handles the installation marker itself (through the runner).
+_RUNNER_SETS_MARKER = "marker" in inspect.signature(Case.run).parameters
 
 
 def words(text):
@@ -253,8 +258,8 @@ class RoadCase(ScenarioCase):
 
         java_home: the runtime found through KVELL_JAVA_HOME ("shared": the
             session's; None: no variable, so only the search sequence finds one).
-        marker: "clear" removes the installation marker before a run that would
-            ask about it (not quiet); None leaves it as it is.
+        marker: "clear" removes the installation marker before the run, True
+            sets it, None leaves it as it is.
         path: the launcher's PATH (None: unset)."""
         case = case or self.case
         transcript = case.dir / TRANSCRIPT
@@ -271,10 +276,16 @@ class RoadCase(ScenarioCase):
         else:
             unset.append("PATH")
         set_env.update(env or {})
-        line = cmdline if cmdline is not None else args
-        quiet = bool({"-q", "-c"} & set(words(line))) or (line or "").startswith("__qmr_lang_restart")
-        if marker == "clear" and not quiet and getattr(self.wine, "road_marker_dirty", True):
-            self.clear_marker()
+        if _RUNNER_SETS_MARKER:
+            # The runner removes or sets the marker right before the start.
+            kwargs["marker"] = {"clear": False, None: None, True: True}[marker]
+        else:
+            line = cmdline if cmdline is not None else args
+            quiet = bool({"-q", "-c"} & set(words(line))) or (line or "").startswith("__qmr_lang_restart")
+            if marker is True:
+                self.set_marker(1)
+            elif marker == "clear" and not quiet and getattr(self.wine, "road_marker_dirty", True):
+                self.clear_marker()
         before = set(case.logs())
         result = case.run(launcher, args=args, env=set_env, unset_env=unset, cmdline=cmdline, **kwargs)
         self.wine.road_marker_dirty = True
