@@ -11,7 +11,8 @@ build="${KVELL_BUILD_DIR:-$root/build}"
 stage="$build/hello"
 rm -rf "$stage"
 mkdir -p "$stage"
-cp "$root/examples/hello/hello.toml" "$build/examples/hello/hello.jar" "$build/java/kvell-runtime.jar" "$stage/"
+# kvellpack finds kvell-runtime.jar in the build tree ($build/java) by itself.
+cp "$root/examples/hello/hello.toml" "$build/examples/hello/hello.jar" "$stage/"
 
 echo "== kvellpack pack hello.toml =="
 "$build/tools/kvellpack" pack "$stage/hello.toml" --stub "$build/windows/kvell.exe" -o "$stage/hello.exe"

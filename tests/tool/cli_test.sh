@@ -3,12 +3,18 @@
 #   cli_test.sh CASE KVELLPACK STUB
 # A bad input must give exit code 1 (2 for a bad command line), exactly one line
 # "kvellpack: error: ..." on stderr, nothing on stdout and no output file.
+# kvellpack runs as a copy in bin/ with kvell-runtime.jar beside it, the way it
+# is installed, so that no jar of the build tree or the environment is found.
 set -u
 case_name=$1
-kvellpack=$2
 docs=$(cd "$(dirname "$0")/../../docs" && pwd)
 work=$(mktemp -d /tmp/kvellpack_cli.XXXXXX)
 trap 'rm -rf "$work"' EXIT
+mkdir "$work/bin"
+cp "$2" "$work/bin/kvellpack"
+kvellpack=$work/bin/kvellpack
+printf 'installed runtime' >"$work/bin/kvell-runtime.jar"
+unset KVELL_RUNTIME_JAR
 cp "$3" "$work/stub.exe"
 cd "$work" || exit 1
 
@@ -64,8 +70,10 @@ TOML
     expect_line '  123    vm_options                           "-Xmx1g \"-Dname=a b\""' report.txt
     expect_line '  20013  app_title                            "Grüße"' report.txt
     expect_line '  app.jar                                  150000 bytes' report.txt
+    expect_line '  2003   included_files (names)               "app.jar;jre.tar.gz;kvell-runtime.jar"' report.txt
     cmp app.jar extracted/app.jar || fail "app.jar differs after the round trip"
     cmp lib/jre.tar.gz extracted/jre.tar.gz || fail "jre.tar.gz differs after the round trip"
+    cmp bin/kvell-runtime.jar extracted/kvell-runtime.jar || fail "kvell-runtime.jar differs after the round trip"
     ;;
 repack)
     head -c 5000 /dev/urandom >big.bin
@@ -84,13 +92,14 @@ documented_example)
     awk '/^## A complete example/ { found = 1 } found && /^```toml/ { inside = 1; next }
          inside && /^```/ { exit } inside' "$docs/configuration.md" >hello.toml
     [ -s hello.toml ] || fail "no example found in $docs/configuration.md"
-    mkdir -p build && printf 'jar' >build/hello.jar && printf 'jar' >build/kvell-runtime.jar
+    mkdir -p build && printf 'jar' >build/hello.jar
     pack_ok hello.toml --stub stub.exe -o hello.exe
     [ ! -s stderr.txt ] || fail "warnings: $(cat stderr.txt)"
     summary=$(grep -o '[0-9]* string entries, [0-9]* wide entries, [0-9]* included files' stdout.txt)
     grep -Fq "$summary" "$docs/configuration.md" || fail "the example's summary differs: $summary"
     "$kvellpack" inspect hello.exe >report.txt || fail "inspect failed"
     expect_line '  126    min_version                          "1.8"' report.txt
+    expect_line '  2003   included_files (names)               "hello.jar;kvell-runtime.jar"' report.txt
     ;;
 usage)
     expect_error 2 'A subcommand is required \(see kvellpack --help\)' "$kvellpack"
@@ -120,13 +129,75 @@ stub_not_pe)
     ;;
 damaged_launcher)
     head -c 3000 /dev/urandom >a.bin
-    printf 'included_files = ["a.bin"]\n' >p.toml
+    printf 'included_files = ["a.bin"]\ninclude_runtime_jar = false\n' >p.toml
     pack_ok p.toml --stub stub.exe -o whole.exe
     head -c $(($(stat -c %s whole.exe) - 100)) whole.exe >cut.exe
     expect_error 1 "'cut.exe' is damaged: included file 'a.bin' claims 3000 bytes, but the file ends before them" \
         "$kvellpack" inspect cut.exe
     expect_error 1 "'stub.exe' carries no readable Payload \(Internal Error: (magic|readInt)\)" \
         "$kvellpack" inspect stub.exe
+    ;;
+runtime_jar_lookup)
+    # Each place in turn, a different jar in each: --runtime-jar, then
+    # KVELL_RUNTIME_JAR, then beside kvellpack, then ../java (the build tree).
+    mkdir -p java opt && printf 'build tree' >java/kvell-runtime.jar && printf 'from the option' >opt/any-name.jar
+    printf 'from the variable' >variable.jar
+    printf 'main_class = "a.B"\n' >p.toml
+    expect_jar() {
+        rm -rf extracted
+        "$kvellpack" inspect out.exe -x extracted >report.txt || fail "inspect failed"
+        expect_line '  2002   included_files (count)               "1"' report.txt
+        expect_line '  2003   included_files (names)               "kvell-runtime.jar"' report.txt
+        cmp "$1" extracted/kvell-runtime.jar || fail "the packed jar is not $1"
+        grep -Fq "1 included files (kvell-runtime.jar added from $2)" stdout.txt || fail "summary: $(cat stdout.txt)"
+    }
+    KVELL_RUNTIME_JAR=variable.jar pack_ok p.toml --stub stub.exe -o out.exe --runtime-jar opt/any-name.jar
+    expect_jar opt/any-name.jar opt/any-name.jar
+    KVELL_RUNTIME_JAR=variable.jar pack_ok p.toml --stub stub.exe -o out.exe
+    expect_jar variable.jar variable.jar
+    pack_ok p.toml --stub stub.exe -o out.exe
+    expect_jar bin/kvell-runtime.jar "$work/bin/kvell-runtime.jar"
+    rm bin/kvell-runtime.jar
+    pack_ok p.toml --stub stub.exe -o out.exe
+    expect_jar java/kvell-runtime.jar "$work/java/kvell-runtime.jar"
+    # The same project and jar give the same launcher, however the jar is found.
+    cp out.exe from_build_tree.exe
+    pack_ok p.toml --stub stub.exe -o out.exe --runtime-jar java/kvell-runtime.jar
+    cmp out.exe from_build_tree.exe || fail "the launcher depends on how the jar was found"
+    ;;
+runtime_jar_opt_out)
+    rm bin/kvell-runtime.jar  # nothing to find: opting out needs no jar
+    printf 'x' >a.bin
+    printf 'include_runtime_jar = false\nincluded_files = ["a.bin"]\n' >p.toml
+    pack_ok p.toml --stub stub.exe -o out.exe
+    grep -Fq ' 1 included files; ' stdout.txt || fail "summary: $(cat stdout.txt)"
+    "$kvellpack" inspect out.exe >report.txt || fail "inspect failed"
+    expect_line '  2003   included_files (names)               "a.bin"' report.txt
+    printf 'include_runtime_jar = false\nmain_class = "a.B"\n' >p.toml
+    pack_ok p.toml --stub stub.exe -o out.exe
+    "$kvellpack" inspect out.exe >report.txt || fail "inspect failed"
+    grep -q '^Included files: 0,' report.txt || fail "files were packed: $(cat report.txt)"
+    ;;
+runtime_jar_listed)
+    # The project's own jar, under any letter case, is the one packed, once.
+    printf 'own runtime' >own.jar
+    printf 'included_files = [{ path = "own.jar", name = "Kvell-Runtime.JAR" }]\n' >p.toml
+    pack_ok p.toml --stub stub.exe -o out.exe --runtime-jar bin/kvell-runtime.jar
+    grep -Fq ' 1 included files; ' stdout.txt || fail "summary: $(cat stdout.txt)"
+    "$kvellpack" inspect out.exe -x extracted >report.txt || fail "inspect failed"
+    expect_line '  2003   included_files (names)               "Kvell-Runtime.JAR"' report.txt
+    cmp own.jar extracted/Kvell-Runtime.JAR || fail "the project's own jar was not the one packed"
+    ;;
+runtime_jar_missing)
+    rm bin/kvell-runtime.jar
+    advice='; pass --runtime-jar PATH or set include_runtime_jar = false'
+    printf 'main_class = "a.B"\n' >p.toml
+    expect_pack_error "kvell-runtime.jar not found \(looked in $work/bin/kvell-runtime.jar, $work/java/kvell-runtime.jar\)$advice"
+    KVELL_RUNTIME_JAR=$work/bin expect_pack_error \
+        "kvell-runtime.jar not found \(looked in $work/bin \(KVELL_RUNTIME_JAR\)\)$advice"
+    mkdir -p java && printf 'build tree' >java/kvell-runtime.jar  # not a fallback for an explicit path
+    expect_error 1 "kvell-runtime.jar not found \(looked in nope.jar \(--runtime-jar\)\)$advice" \
+        "$kvellpack" pack p.toml --stub stub.exe -o out.exe --runtime-jar nope.jar
     ;;
 *)
     fail "unknown case"

@@ -73,6 +73,11 @@ TEST_F(ProjectFile, UnsetKeysLeaveTheirEntriesAbsent)
     EXPECT_TRUE(project.strings.empty());
     EXPECT_TRUE(project.wides.empty());
     EXPECT_TRUE(project.files.empty());
+    EXPECT_TRUE(project.includeRuntimeJar);
+    // The runtime jar switch is kvellpack's own: it sets no entry.
+    ASSERT_TRUE(load("include_runtime_jar = false\n")) << error;
+    EXPECT_FALSE(project.includeRuntimeJar);
+    EXPECT_TRUE(project.strings.empty());
 }
 
 TEST_F(ProjectFile, RawEntriesFillBothNumberSpaces)
@@ -101,6 +106,7 @@ TEST_F(ProjectFile, BadValuesAreRefusedWithFileLineAndKey)
     EXPECT_EQ(refusal("classpath = [\"A1a.jar\", 3]\n"),
               "p.toml:1: an item of 'classpath' must be a string, not an integer");
     EXPECT_EQ(refusal("messages = 3\n"), "p.toml:1: 'messages' must be a table, not an integer");
+    EXPECT_EQ(refusal("include_runtime_jar = 0\n"), "p.toml:1: 'include_runtime_jar' must be a boolean, not an integer");
     EXPECT_EQ(refusal("program_type = -1\n"), "p.toml:1: 'program_type' is -1, outside 0..2147483647");
     EXPECT_EQ(refusal("no_progress_dialog = 4294967296\n"),
               "p.toml:1: 'no_progress_dialog' is 4294967296, outside -2147483648..2147483647");
@@ -130,6 +136,11 @@ TEST_F(ProjectFile, ValuesLongerThanTheLaunchersBuffersAreRefused)
     EXPECT_NE(refusal("vm_options = [\"" + std::string(5000, 'a') + "\", \"" + std::string(5000, 'b') + "\"]\n")
                   .find("10001 characters"),
               std::string::npos);
+    writeText(path("a.jar"), "a");
+    std::string named = "included_files = [{ path = \"a.jar\", name = \"";
+    EXPECT_TRUE(load(named + std::string(8191, 'n') + "\" }]\n")) << error;
+    EXPECT_EQ(refusal(named + std::string(8192, 'n') + "\" }]\n"),
+              "p.toml:1: 'included_files' is 8192 characters long; the launcher takes at most 8191");
     EXPECT_TRUE(load("preferred_vm_kind = \"" + std::string(199, 'a') + "\"\n")) << error;
     EXPECT_NE(refusal("preferred_vm_kind = \"" + std::string(200, 'a') + "\"\n").find("at most 199"),
               std::string::npos);

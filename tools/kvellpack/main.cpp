@@ -1,7 +1,8 @@
 // kvellpack: builds kvell launchers from a project file and a launcher stub, and
 // shows what a built launcher carries.
-#include <exception>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -9,8 +10,10 @@
 #include "key_table.h"
 #include "launcher_contents.h"
 #include "payload_writer.h"
+#include "program_dir.h"
 #include "project_file.h"
 #include "report.h"
+#include "runtime_jar.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -27,21 +30,28 @@ int reportError(const std::string& message)
     return kExitError;
 }
 
-int runPack(const std::string& projectPath, const std::string& stubPath, const std::string& outPath)
+int runPack(const std::string& projectPath, const std::string& stubPath, const std::string& outPath,
+            const kvellpack::RuntimeJarSources& runtimeJar)
 {
     kvellpack::Project project;
     std::string error;
     if (!kvellpack::loadProject(projectPath, &project, &error))
+        return reportError(error);
+    std::string jarAddedFrom;
+    if (!kvellpack::addRuntimeJar(&project, runtimeJar, &jarAddedFrom, &error))
         return reportError(error);
     for (const std::string& warning : project.warnings)
         std::fprintf(stderr, "kvellpack: warning: %s\n", warning.c_str());
     kvellpack::PackResult result;
     if (!kvellpack::packLauncher(stubPath, project, outPath, &result, &error))
         return reportError(error);
-    std::printf("kvellpack: wrote %s (%lld bytes): %zu string entries, %zu wide entries, %zu included files; "
+    std::string added = jarAddedFrom.empty() ? "" : " (" + std::string(kvellpack::kRuntimeJarName) + " added from " +
+                                                        jarAddedFrom + ")";
+    std::printf("kvellpack: wrote %s (%lld bytes): %zu string entries, %zu wide entries, %zu included files%s; "
                 "Payload at offset %lld\n",
                 outPath.c_str(), static_cast<long long>(result.fileSize), project.strings.size(),
-                project.wides.size(), project.files.size(), static_cast<long long>(result.payloadStart));
+                project.wides.size(), project.files.size(), added.c_str(),
+                static_cast<long long>(result.payloadStart));
     if (result.droppedBytes > 0)
         std::printf("kvellpack: dropped %lld bytes that followed the stub's last section%s\n",
                     static_cast<long long>(result.droppedBytes),
@@ -98,13 +108,16 @@ int main(int argc, char** argv)
                "Exit codes: 0 success, 1 bad input or a damaged launcher, 2 bad command line.\n"
                "The project file format is described in docs/configuration.md.");
 
-    std::string projectPath, stubPath, outPath, launcherPath, extractDir;
+    std::string projectPath, stubPath, outPath, runtimeJarPath, launcherPath, extractDir;
     CLI::App* pack = app.add_subcommand("pack", "Build a launcher from a project file and a stub");
     pack->add_option("project", projectPath, "Project file (TOML); paths in it are relative to its directory")
         ->required();
     pack->add_option("-s,--stub", stubPath, "Launcher stub (kvell.exe, or a launcher whose Payload is replaced)")
         ->required();
     pack->add_option("-o,--output", outPath, "Launcher to write (may be the stub itself)")->required();
+    pack->add_option("--runtime-jar", runtimeJarPath,
+                     "kvell-runtime.jar to include (default: $KVELL_RUNTIME_JAR, else beside kvellpack, "
+                     "else ../java/ from kvellpack's directory)");
 
     CLI::App* inspect = app.add_subcommand("inspect", "Show the entries and included files of a launcher");
     inspect->add_option("launcher", launcherPath, "Launcher to read")->required();
@@ -125,8 +138,12 @@ int main(int argc, char** argv)
     // Errors come back as results; this only catches what the standard library
     // throws (an unconvertible path, memory), so that it too ends as one line.
     try {
-        if (pack->parsed())
-            return runPack(projectPath, stubPath, outPath);
+        if (pack->parsed()) {
+            const char* variable = std::getenv(kvellpack::kRuntimeJarVariable);
+            kvellpack::RuntimeJarSources sources{runtimeJarPath, variable != nullptr ? variable : "",
+                                                 kvellpack::programDirectory(argc > 0 ? argv[0] : nullptr)};
+            return runPack(projectPath, stubPath, outPath, sources);
+        }
         if (inspect->parsed())
             return runInspect(launcherPath, extractDir);
         if (keys->parsed())

@@ -20,6 +20,7 @@ struct Project {
     std::map<int, std::string> strings;  // Windows-1252 bytes
     std::map<int, WideString> wides;     // UTF-16
     std::vector<IncludedFile> files;     // in Payload order
+    bool includeRuntimeJar = true;       // kvellpack appends kvell-runtime.jar unless listed
     std::vector<std::string> warnings;
 };
 

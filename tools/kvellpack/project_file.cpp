@@ -10,6 +10,7 @@
 
 #include "entry_encoding.h"
 #include "format_check.h"
+#include "included_entries.h"
 #include "included_names.h"
 #include "key_table.h"
 #include "list_values.h"
@@ -296,16 +297,16 @@ bool readIncludedFiles(Reader& r, const toml::node& node)
                                           "' is empty; the launcher creates no file for it");
         r.project->files.push_back(file);
     }
-    if (r.project->files.empty())
-        return true;
-    std::string names;
-    for (const IncludedFile& file : r.project->files)
-        names += (names.empty() ? "" : ";") + file.name;
-    std::string count = std::to_string(r.project->files.size());
-    return storeEntry(r, node, "included_files", EntrySpace::String, cfg::kIncludedFileCount, count,
-                      kMaxValueLength, FormatRule::None) &&
-           storeEntry(r, node, "included_files", EntrySpace::String, cfg::kIncludedFileNames, names,
-                      kMaxValueLength, FormatRule::None);
+    std::string why;
+    return writeIncludedEntries(r.project, &why) || fail(r, node.source(), "'included_files' " + why);
+}
+
+bool readIncludeRuntimeJar(Reader& r, const toml::node& node)
+{
+    if (!node.is_boolean())
+        return wrongType(r, node, inQuotes("include_runtime_jar"), "a boolean");
+    r.project->includeRuntimeJar = node.as_boolean()->get();
+    return true;
 }
 
 bool readTopLevel(Reader& r, const toml::table& top)
@@ -319,6 +320,8 @@ bool readTopLevel(Reader& r, const toml::table& top)
             ok = readRaw(r, value);
         else if (name == "included_files")
             ok = readIncludedFiles(r, value);
+        else if (name == "include_runtime_jar")
+            ok = readIncludeRuntimeJar(r, value);
         else if (const KeySpec* spec = findKey("", name))
             ok = readNamedKey(r, value, *spec);
         else
