@@ -27,6 +27,7 @@ cat > "$work/start.toml" <<'TOML'
 program_type = 0
 main_class = "com.example.hello.Hello"
 search_sequence = ["Rjre"]
+include_runtime_jar = false
 TOML
 "$build/tools/kvellpack" pack "$work/start.toml" --stub "$build/windows/kvell.exe" -o "$work/start.exe" >/dev/null
 cp -r "$build/windows/tests/standin/jre" "$work/jre"
