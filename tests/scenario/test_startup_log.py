@@ -1,6 +1,10 @@
 """A well-formed Payload: the launcher starts, walks its own PE headers, reads
 the Payload and writes the diagnostic log; where the log goes and whether it
-survives the run; launchers stored under awkward names."""
+survives the run; the working directory entry; launchers stored under awkward
+names.
+
+The runs are quiet ("-q"): on the test machine, which has no Java runtime, they
+end with exit code 83 and no message (see ScenarioCase.assertQuietNoRuntime)."""
 
 import re
 import time
@@ -14,6 +18,7 @@ HEADER = re.compile(r"^Started executable (?P<path>.+) at "
                     r"(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d\d \d\d:\d\d:\d\d \d{4})$")
 
 GOOD = Payload(strings={107: "1", 1000: "Test Setup", 2001: "i"}, wides={20013: "Test Setup"})
+QUIET = "-q"
 
 
 def stub_layout():
@@ -26,8 +31,8 @@ class StartupLog(ScenarioCase):
     def test_log_header_and_header_walk(self):
         launcher = self.case.launcher(GOOD)
         before = time.time()
-        result = self.case.run(launcher, env={"KVELL_LOG": "yes"})
-        self.assertCleanRun(result)
+        result = self.case.run(launcher, args=QUIET, env={"KVELL_LOG": "yes"})
+        self.assertQuietNoRuntime(result)
         [log] = self.case.logs()
         raw = log.read_bytes()
         self.assertTrue(raw.endswith(b"\r\n"), raw)
@@ -60,8 +65,8 @@ class StartupLog(ScenarioCase):
         }.items():
             with self.subTest(name):
                 case = self.new_case()
-                result = case.run(case.launcher(data), env={"KVELL_LOG": "yes"})
-                self.assertCleanRun(result)
+                result = case.run(case.launcher(data), args=QUIET, env={"KVELL_LOG": "yes"})
+                self.assertQuietNoRuntime(result)
                 [log] = case.logs()
                 self.assertEqual(log_lines(log)[7], "Init done")
 
@@ -81,37 +86,50 @@ class StartupLog(ScenarioCase):
         for env, kept in rules:
             with self.subTest(env=env):
                 case = self.new_case()
-                result = case.run(case.launcher(GOOD), env=env)
-                self.assertCleanRun(result)
+                result = case.run(case.launcher(GOOD), args=QUIET, env=env)
+                self.assertQuietNoRuntime(result)
                 self.assertEqual(len(case.logs()), 1 if kept else 0, case.logs())
                 # Nothing else is left behind either.
                 self.assertEqual(sorted(p.name for p in case.tmp.iterdir()), [p.name for p in case.logs()])
 
     def test_logs_of_two_runs_are_separate_files(self):
         launcher = self.case.launcher(GOOD)
-        self.assertCleanRun(self.case.run(launcher, env={"KVELL_LOG": "yes"}))
-        self.assertCleanRun(self.case.run(launcher, env={"KVELL_LOG": "yes"}))
+        self.assertQuietNoRuntime(self.case.run(launcher, args=QUIET, env={"KVELL_LOG": "yes"}))
+        self.assertQuietNoRuntime(self.case.run(launcher, args=QUIET, env={"KVELL_LOG": "yes"}))
         logs = self.case.logs()
         self.assertEqual(len(logs), 2)
         for log in logs:
             self.assertTrue(log.name.startswith("qmr_nlog_"), log)
             self.assertEqual(log_lines(log)[7], "Init done")
 
-    def test_working_directory_entry_never_stops_the_start(self):
-        # Entry 146 is made current (relative to the launcher's directory); a
-        # directory that cannot be entered is ignored.
-        (self.case.dir / "work dir").mkdir()
-        for value in ["work dir", "missing\\dir", "..", self.case.path("work dir"), "C:\\", "\"x\""]:
+    def test_working_directory_entry(self):
+        # Entry 146 is made current, relative to the launcher's directory (not
+        # to the inherited one) and keeping its case; a directory that cannot be
+        # entered is ignored. Without included files the log shows the directory
+        # the work starts in. "{case}" stands for the launcher's directory.
+        for value, current in [(None, r"C:\windows"),
+                               ("work dir", r"{case}\work dir"),
+                               ("mixed case", r"{case}\mixed case"),
+                               (r"work dir\..\.", r"{case}"),
+                               ("..", r"C:\kvell"),
+                               (r"{case}\work dir", r"{case}\work dir"),
+                               (r"missing\dir", r"C:\windows")]:
             with self.subTest(entry_146=value):
                 case = self.new_case()
-                data = Payload(strings={107: "1", 146: value})
-                result = case.run(case.launcher(data), env={"KVELL_LOG": "yes"})
-                self.assertCleanRun(result)
-                self.assertEqual(log_lines(case.logs()[0])[7], "Init done")
+                (case.dir / "work dir").mkdir()
+                (case.dir / "Mixed Case").mkdir()
+                strings = {107: "1"}
+                if value is not None:
+                    strings[146] = value.replace("{case}", case.win_dir)
+                result = case.run(case.launcher(Payload(strings=strings)), args=QUIET, env={"KVELL_LOG": "yes"},
+                                  cwd=r"C:\windows")
+                self.assertQuietNoRuntime(result)
+                self.assertIn("Current working dir: " + current.replace("{case}", case.win_dir),
+                              log_lines(case.logs()[0]))
 
     def test_tmp_with_trailing_backslash(self):
-        result = self.case.run(self.case.launcher(GOOD), env={"KVELL_LOG": "yes"}, tmp=self.case.tmp_win + "\\")
-        self.assertCleanRun(result)
+        result = self.case.run(self.case.launcher(GOOD), args=QUIET, env={"KVELL_LOG": "yes"}, tmp=self.case.tmp_win + "\\")
+        self.assertQuietNoRuntime(result)
         self.assertEqual(len(self.case.logs()), 1)
 
 
@@ -124,11 +142,11 @@ class LogInDriveRoot(ScenarioCase):
     def run_with_tmp(self, tmp):
         before = self.root_logs()
         launcher = self.case.launcher(GOOD)
-        result = self.case.run(launcher, env={"KVELL_LOG": "yes"}, tmp=tmp)
+        result = self.case.run(launcher, args=QUIET, env={"KVELL_LOG": "yes"}, tmp=tmp)
         new = self.root_logs() - before
         for path in new:
             self.addCleanup(path.unlink)
-        self.assertCleanRun(result)
+        self.assertQuietNoRuntime(result)
         self.assertEqual(len(new), 1, "one new log in C:\\")
         [log] = new
         self.assertTrue(log.name.startswith("qmr_nlog_"), log)
@@ -177,11 +195,11 @@ class FixedFallbackLog(ScenarioCase):
             self.fallback.unlink()
 
     def run_good(self, **env):
-        return self.case.run(self.case.launcher(GOOD), env=env, tmp=self.long_tmp)
+        return self.case.run(self.case.launcher(GOOD), args=QUIET, env=env, tmp=self.long_tmp)
 
     def test_fallback_log_is_used(self):
         result = self.run_good(KVELL_LOG="yes")
-        self.assertCleanRun(result)
+        self.assertQuietNoRuntime(result)
         lines = log_lines(self.fallback)
         self.assertIsNotNone(HEADER.match(lines[0]), lines)
         self.assertEqual(lines[2], "Init")
@@ -197,7 +215,7 @@ class FixedFallbackLog(ScenarioCase):
     @unittest.expectedFailure
     def test_existing_fallback_log_is_replaced(self):
         self.fallback.write_bytes(b"an earlier run\r\n")
-        self.assertCleanRun(self.run_good(KVELL_LOG="yes"))
+        self.assertQuietNoRuntime(self.run_good(KVELL_LOG="yes"))
         lines = log_lines(self.fallback)
         self.assertIsNotNone(HEADER.match(lines[0]), lines)
         self.assertEqual(lines[2], "Init", lines)
@@ -207,7 +225,7 @@ class FixedFallbackLog(ScenarioCase):
     @unittest.expectedFailure
     def test_existing_fallback_log_is_deleted_without_keep_request(self):
         self.fallback.write_bytes(b"an earlier run\r\n")
-        self.assertCleanRun(self.run_good())
+        self.assertQuietNoRuntime(self.run_good())
         self.assertFalse(self.fallback.exists(), read_log(self.fallback))
 
 
@@ -216,8 +234,8 @@ class LauncherFileNames(ScenarioCase):
 
     def run_named(self, name, subdir=None):
         launcher = self.case.launcher(GOOD, name=name, subdir=subdir)
-        result = self.case.run(launcher, env={"KVELL_LOG": "yes"})
-        self.assertCleanRun(result)
+        result = self.case.run(launcher, args=QUIET, env={"KVELL_LOG": "yes"})
+        self.assertQuietNoRuntime(result)
         [log] = self.case.logs()
         lines = log_lines(log)
         self.assertEqual(lines[7], "Init done", lines)

@@ -101,36 +101,72 @@ class CommandLines(ScenarioCase):
         return case.run(launcher, args=args, cmdline=cmdline, env={"KVELL_LOG": "yes"})
 
     def test_balanced_lines_start(self):
+        # Quiet ("-q" last) so that the run ends without a runtime (exit code 83).
         for args in ['"a b"', "'a b'", 'x"a b"y', "x'a b'y", "'a \"b' c", "\"a 'b\" c", '""', "''",
-                     "a  b", "  a", "a\\\"b\"", "-quiet -Q", "\ta\t'b'"]:
+                     "a  b", "  a", "a\\\"b\"", "\ta\t'b'"]:
             with self.subTest(args=args):
                 case = self.new_case()
-                result = self.run_line(case, args)
-                self.assertCleanRun(result)
+                result = self.run_line(case, args + " -q")
+                self.assertQuietNoRuntime(result)
                 self.assertEqual(log_lines(case.logs()[0])[7], "Init done")
 
     def test_unbalanced_lines_are_fatal(self):
         for args in ['"', "'", 'a"b', "'a b", 'x"a b"y "', "a\\\"b", "\"a 'b\" 'c", "'a \"b' \"c"]:
             with self.subTest(args=args):
                 case = self.new_case()
-                result = self.run_line(case, args)
+                result = self.run_line(case, args + " -q")
                 self.assertFatalStderr(result, QUOTE_MESSAGE, case=case)
 
     def test_program_part_takes_part_in_splitting(self):
         case = self.new_case()
-        result = self.run_line(case, cmdline='"PROGRAM')
+        result = self.run_line(case, cmdline='"PROGRAM -q')
         self.assertFatalStderr(result, QUOTE_MESSAGE, case=case)
         case = self.new_case()
-        self.assertCleanRun(self.run_line(case, cmdline="PROGRAM 'a'"))
+        self.assertQuietNoRuntime(self.run_line(case, cmdline="PROGRAM 'a' -q"))
 
-    def test_switches_start_normally(self):
-        for args in ["-q", "-c", "-console", "-console -c", "-c -console", "-c -c", "-manual", "/manual",
-                     "-q -c -console -manual x y"]:
+
+class SwitchEffects(ScenarioCase):
+    """"-q" and "-c" make the run quiet (no questions; without a runtime it ends
+    with exit code 83) and send later fatal messages to standard error."""
+
+    NO_RUNTIME = "No Java runtime ({0})"
+
+    def test_quiet_switches(self):
+        for args in ["-q", "-c", "x -q", "'-q'", "-console -c", "-c -console", "-c -c", "-q -c -console -manual x"]:
             with self.subTest(args=args):
                 case = self.new_case()
-                result = self.run_line(case, args, program_type="1")
-                self.assertCleanRun(result)
-                self.assertEqual(log_lines(case.logs()[0])[7], "Init done")
+                data = payload("1", s1016=self.NO_RUNTIME)
+                result = case.run(case.launcher(data), args=args, env={"KVELL_LOG": "yes"})
+                self.assertQuietNoRuntime(result)
+                self.assertIn("Quiet installer.", log_lines(case.logs()[0]))
+
+    def test_other_arguments_are_not_quiet(self):
+        # Without a runtime a run with a user present reports entry 1016 ("64"
+        # for "{0}").
+        for args in [None, "-console", "-quiet", "-Q", "q", "--q", "-q-", "/q", "-manual", "/manual", "-C"]:
+            with self.subTest(args=args):
+                case = self.new_case()
+                data = payload("1", s1016=self.NO_RUNTIME)
+                result = case.run(case.launcher(data), args=args)
+                log = self.assertFatalBox(result, "No Java runtime (64)", caption=CAPTION, case=case)
+                self.assertNotIn("Quiet installer.", log_lines(log))
+
+    def test_quiet_switches_send_later_fatal_messages_to_stderr(self):
+        # An included file that cannot be created is a fatal error after the
+        # switches: entry 1009 with "11". Its name is too long for the 8-bit
+        # file functions. Only the first "{0}" is replaced.
+        message = "Internal error {0}, not {0}"
+        shown = "Internal error 11, not {0}"
+        for args, boxed in [(None, True), ("-console", True), ("-q", False), ("-c", False)]:
+            with self.subTest(args=args):
+                case = self.new_case()
+                data = payload("1", s1009=message, s2002="1", s2003="x" * 250)
+                data.files = [b"content"]
+                result = case.run(case.launcher(data), args=args)
+                if boxed:
+                    self.assertFatalBox(result, shown, caption=CAPTION, case=case)
+                else:
+                    self.assertFatalStderr(result, shown, case=case)
 
 
 if __name__ == "__main__":

@@ -43,6 +43,11 @@ TEMPLATE_VERSION = "2"
 
 SERVER_LINGER_SECONDS = 60
 
+# The installation marker (key, value name): set while an installation runs.
+INSTALL_MARKER = (r"HKCU\SOFTWARE\brisco-labworks\kvell", "InstallStarted")
+# A quiet run that finds no Java runtime ends with this code.
+EXIT_NO_RUNTIME = 83
+
 EXIT_TIMEOUT = 124          # runner.exe: the child was killed on time-out
 EXIT_RUNNER_FAILURE = 125   # runner.exe: bad usage or the child could not start
 
@@ -470,7 +475,7 @@ class Session:
         return done
 
     def run(self, program, args=None, cmdline=None, set_env=None, unset_env=(), clear_env=False,
-            cwd=None, answer="ok", timeout=20) -> RunResult:
+            cwd=None, answer="ok", timeout=20, reg_dword=(), reg_delete=()) -> RunResult:
         """Starts the Windows program through runner.exe and waits for it.
 
         program: Windows path of the executable.
@@ -481,6 +486,8 @@ class Session:
         answer: button(s) for message boxes: "ok", "yes", "no", "cancel", or a
             list/comma-separated sequence, one per box, the last one repeating.
         timeout: seconds before runner.exe kills the child (exit code 124).
+        reg_dword/reg_delete: registry values set ((key, name, number) triples) or
+            removed ((key, name) pairs) by the runner right before the start.
         """
         if cmdline is None:
             cmdline = '"%s"' % program + ("" if args is None or args == "" else " " + args)
@@ -495,14 +502,35 @@ class Session:
             runner_args += ["--set", "%s=%s" % (name, value)]
         if cwd is not None:
             runner_args += ["--cwd", cwd]
+        for key, name, number in reg_dword:
+            runner_args += ["--reg-dword", key, name, str(number)]
+        for key, name in reg_delete:
+            runner_args += ["--reg-delete", key, name]
+        # One retry when runner.exe itself never got to report (Wine failed to
+        # start it): that is the test bed's trouble, not the program's.
+        for attempt in (1, 2):
+            result, status, stderr = self._run_once(runner_args, program, cmdline, answer, timeout)
+            if status is not None:
+                break
+            print("runner.exe did not report (attempt %d): exit code %d, stderr %r"
+                  % (attempt, result.exit_code, stderr), file=sys.stderr)
+        else:
+            raise AssertionError("runner.exe did not run: %s" % result.describe())
+        if result.exit_code != status["exit_code"] & 0xFFFFFFFF and result.exit_code != status["exit_code"] & 0xFF:
+            raise AssertionError("runner.exe reported exit code %d, Wine %d" % (status["exit_code"], result.exit_code))
+        return result
+
+    def _run_once(self, runner_args, program, cmdline, answer, timeout):
         self.run_counter += 1
         boxes_file = self.root / ("boxes-%d.json" % self.run_counter)
-        runner_args += ["--boxes", self.windows(boxes_file), "--answer", answer,
-                        "--timeout", str(timeout), "--cmdline", cmdline, "--", program]
+        status_file = self.root / ("status-%d.json" % self.run_counter)
+        all_args = runner_args + ["--boxes", self.windows(boxes_file), "--status", self.windows(status_file),
+                                  "--answer", answer, "--timeout", str(timeout), "--cmdline", cmdline,
+                                  "--", program]
         # All arguments go through a file: Wine's rewriting of its own command line
         # cannot touch them, whatever quotes or characters they hold.
         args_file = self.root / ("args-%d.bin" % self.run_counter)
-        args_file.write_bytes(b"".join(a.encode("utf-8") + b"\0" for a in runner_args))
+        args_file.write_bytes(b"".join(a.encode("utf-8") + b"\0" for a in all_args))
         started = time.monotonic()
         try:
             done = self._call([Config.wine, self.runner_win, "--args-file", self.windows(args_file)],
@@ -510,6 +538,9 @@ class Session:
         except subprocess.TimeoutExpired as e:
             raise AssertionError("runner.exe did not end: %s" % cmdline) from e
         elapsed = time.monotonic() - started
+        args_file.unlink()
+        if done.returncode == EXIT_RUNNER_FAILURE and done.stderr.startswith(b"runner:"):
+            raise AssertionError("runner.exe failed: %s" % done.stderr.decode(errors="replace"))
         boxes = []
         if boxes_file.exists():
             for line in boxes_file.read_text(encoding="utf-8").splitlines():
@@ -518,10 +549,12 @@ class Session:
                                  [(b["id"], b["text"]) for b in record["buttons"]], record["answer"],
                                  record.get("seen_after_ms", 0)))
             boxes_file.unlink()
-        args_file.unlink()
-        if done.returncode == EXIT_RUNNER_FAILURE and done.stderr.startswith(b"runner:"):
-            raise AssertionError("runner.exe failed: %s" % done.stderr.decode(errors="replace"))
-        return RunResult(done.returncode, done.stdout, done.stderr, boxes, elapsed, cmdline)
+        status = None
+        if status_file.exists():
+            status = json.loads(status_file.read_text())
+            status_file.unlink()
+        result = RunResult(done.returncode, done.stdout, done.stderr, boxes, elapsed, cmdline)
+        return result, status, done.stderr
 
     # -- registry --
 
@@ -597,11 +630,23 @@ class Case:
             payload_mod.write_launcher(stub, target, payload)
         return win_path
 
-    def run(self, program, args=None, env=None, unset_env=(), tmp="case", **kwargs):
-        """session.run with the launcher's environment controlled: TMP and TEMP
-        point to the case's tmp directory (tmp="case"), to a given Windows path, or
-        are removed (tmp=None); KVELL_LOG and QUILLMERE_LOG are removed unless env
-        sets them."""
+    def run(self, program, args=None, env=None, unset_env=(), tmp="case", marker=False, cwd="case", **kwargs):
+        """session.run with the launcher's surroundings controlled:
+        - TMP and TEMP point to the case's tmp directory (tmp="case"), to a given
+          Windows path, or are removed (tmp=None);
+        - KVELL_LOG and QUILLMERE_LOG are removed unless env sets them;
+        - the installation marker is removed (marker=False), set (True) or left
+          as it is (None) right before the start;
+        - the working directory is the case's directory unless cwd says otherwise
+          (None: the runner's)."""
+        if marker is not None:
+            if marker:
+                kwargs["reg_dword"] = list(kwargs.get("reg_dword", ())) + [INSTALL_MARKER + (1,)]
+            else:
+                kwargs["reg_delete"] = list(kwargs.get("reg_delete", ())) + [INSTALL_MARKER]
+        if cwd == "case":
+            cwd = self.win_dir
+        kwargs["cwd"] = cwd
         set_env = {}
         unset = ["KVELL_LOG", "QUILLMERE_LOG"] + list(unset_env)
         if tmp == "case":
@@ -671,6 +716,13 @@ class ScenarioCase(unittest.TestCase):
         self.assertExit(result, 0)
         self.assertNoBoxes(result)
         self.assertEqual((result.stdout, result.stderr), ("", ""), result.describe())
+
+    def assertQuietNoRuntime(self, result):
+        """The end of a quiet run on a machine without Java (the test prefix):
+        exit code 83, "no jre found" on stdout, no box, nothing on stderr."""
+        self.assertExit(result, EXIT_NO_RUNTIME)
+        self.assertNoBoxes(result)
+        self.assertEqual((result.stdout, result.stderr), ("no jre found\n", ""), result.describe())
 
     def log_path_after(self, text, message, result=None):
         """The Windows log path of an error text "<message>\n\nLog: <path>"."""

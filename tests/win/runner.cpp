@@ -14,6 +14,9 @@
 //                       exactly as GetCommandLineW will return it; without it the
 //                       line is "EXE" followed by ARGS joined by single blanks
 //   --cwd DIR           the child's working directory
+//   --status FILE       write {"pid": N, "exit_code": N, "timed_out": BOOL} when
+//                       the child has ended (tells the runner's own failures
+//                       from the child's)
 //   --boxes FILE        append one JSON line per message box of the child or of
 //                       a program it started
 //   --answer LIST       buttons to press: ok, yes, no, cancel, or a comma-separated
@@ -21,6 +24,9 @@
 //                       repeats); default ok
 //   --timeout SECONDS   kill the child (and everything it started) after this
 //                       long; default 60
+//   --reg-dword KEY NAME VALUE   before the start: set a REG_DWORD value
+//   --reg-delete KEY NAME        before the start: remove a value (if present)
+//                       (KEY begins with HKCU or HKLM and a backslash)
 //
 // Exit code: the child's; 124 when it was killed on time-out; 125 when the
 // runner itself failed (usage, file or start errors).
@@ -378,6 +384,46 @@ struct BoxWatcher {
     }
 };
 
+// ---- registry preparation ---------------------------------------------------
+
+HKEY splitKey(const std::wstring& path, std::wstring* subKey)
+{
+    size_t slash = path.find(L'\\');
+    std::wstring root = path.substr(0, slash);
+    *subKey = slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1);
+    if (root == L"HKCU" || root == L"HKEY_CURRENT_USER")
+        return HKEY_CURRENT_USER;
+    if (root == L"HKLM" || root == L"HKEY_LOCAL_MACHINE")
+        return HKEY_LOCAL_MACHINE;
+    fail(L"unknown registry root", path);
+}
+
+void setDword(const std::wstring& path, const std::wstring& name, DWORD value)
+{
+    std::wstring subKey;
+    HKEY root = splitKey(path, &subKey);
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        fail(L"cannot create the registry key", path);
+    LONG result = RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        fail(L"cannot set the registry value", name);
+}
+
+void deleteValue(const std::wstring& path, const std::wstring& name)
+{
+    std::wstring subKey;
+    HKEY root = splitKey(path, &subKey);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;  // no key, no value
+    LONG result = RegDeleteValueW(key, name.c_str());
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+        fail(L"cannot delete the registry value", name);
+}
+
 HANDLE inheritable(DWORD which)
 {
     HANDLE handle = GetStdHandle(which);
@@ -403,6 +449,7 @@ int wmain(int argc, wchar_t** argv)
     bool haveCommandLine = false;
     std::wstring workingDirectory;
     BoxWatcher watcher;
+    std::wstring statusFile;
     double timeoutSeconds = 60;
 
     size_t i = 0;
@@ -426,6 +473,8 @@ int wmain(int argc, wchar_t** argv)
             workingDirectory = value(a);
         } else if (a == L"--boxes") {
             watcher.boxesFile = value(a);
+        } else if (a == L"--status") {
+            statusFile = value(a);
         } else if (a == L"--answer") {
             watcher.answerNames = splitList(value(a));
             watcher.answers.clear();
@@ -433,6 +482,13 @@ int wmain(int argc, wchar_t** argv)
                 watcher.answers.push_back(answerId(name));
         } else if (a == L"--timeout") {
             timeoutSeconds = _wtof(value(a).c_str());
+        } else if (a == L"--reg-dword") {
+            std::wstring key = value(a);
+            std::wstring name = value(a);
+            setDword(key, name, static_cast<DWORD>(_wtoi64(value(a).c_str())));
+        } else if (a == L"--reg-delete") {
+            std::wstring key = value(a);
+            deleteValue(key, value(a));
         } else if (a == L"--") {
             ++i;
             break;
@@ -487,6 +543,7 @@ int wmain(int argc, wchar_t** argv)
     watcher.startTick = GetTickCount64();
     ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds * 1000.0);
     int exitCode = 0;
+    bool timedOut = false;
     while (true) {
         if (WaitForSingleObject(process.hProcess, kPollMillis) == WAIT_OBJECT_0) {
             DWORD code = 0;
@@ -503,11 +560,23 @@ int wmain(int argc, wchar_t** argv)
             TerminateProcess(process.hProcess, kExitTimeout);
             WaitForSingleObject(process.hProcess, 5000);
             exitCode = kExitTimeout;
+            timedOut = true;
             break;
         }
     }
     CloseHandle(process.hProcess);
     if (job != nullptr)
         CloseHandle(job);  // ends whatever the child left running
+    if (!statusFile.empty()) {
+        std::string status = "{\"pid\": " + std::to_string(process.dwProcessId) +
+                             ", \"exit_code\": " + std::to_string(static_cast<unsigned>(exitCode)) +
+                             ", \"timed_out\": " + (timedOut ? "true" : "false") + "}\n";
+        HANDLE file = CreateFileW(statusFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            fail(L"cannot write the status file", statusFile);
+        DWORD written = 0;
+        WriteFile(file, status.data(), static_cast<DWORD>(status.size()), &written, nullptr);
+        CloseHandle(file);
+    }
     return exitCode;
 }
