@@ -247,7 +247,7 @@ class RoadCase(ScenarioCase):
         self.wine.reg_delete(MARKER_KEY, MARKER_VALUE)
         self.wine.road_marker_dirty = False
 
-    def marker(self):
+    def marker_value(self):
         return self.wine.reg_query(MARKER_KEY, MARKER_VALUE)
 
     # -- runs --
@@ -258,8 +258,8 @@ class RoadCase(ScenarioCase):
 
         java_home: the runtime found through KVELL_JAVA_HOME ("shared": the
             session's; None: no variable, so only the search sequence finds one).
-        marker: "clear" removes the installation marker before the run, True
-            sets it, None leaves it as it is.
+        marker: "clear" removes the installation marker before the run, a
+            number sets it to that number, None leaves it as it is.
         path: the launcher's PATH (None: unset)."""
         case = case or self.case
         transcript = case.dir / TRANSCRIPT
@@ -278,12 +278,17 @@ class RoadCase(ScenarioCase):
         set_env.update(env or {})
         if _RUNNER_SETS_MARKER:
             # The runner removes or sets the marker right before the start.
-            kwargs["marker"] = {"clear": False, None: None, True: True}[marker]
+            if marker == "clear":
+                kwargs["marker"] = False
+            else:
+                kwargs["marker"] = None
+                if marker is not None:
+                    kwargs["reg_dword"] = [(MARKER_KEY, MARKER_VALUE, marker)]
         else:
             line = cmdline if cmdline is not None else args
-            quiet = bool({"-q", "-c"} & set(words(line))) or (line or "").startswith("__qmr_lang_restart")
-            if marker is True:
-                self.set_marker(1)
+            quiet = bool({"-q", "-c"} & set(words(line))) or "__qmr_lang_restart" in (line or "")
+            if marker not in ("clear", None):
+                self.set_marker(marker)
             elif marker == "clear" and not quiet and getattr(self.wine, "road_marker_dirty", True):
                 self.clear_marker()
         before = set(case.logs())
@@ -315,12 +320,13 @@ class RoadCase(ScenarioCase):
             except ValueError:
                 self.fail("%r not found in order\n%s" % (item, road.describe() if road else "\n".join(lines)))
 
-    def assertRoadFatal(self, road, message):
+    def assertRoadFatal(self, road, message, boxes=0):
         """Program type 0: exit code 1 and standard error ending in the message
-        with the log's path; the log is left. Returns the text before it."""
+        with the log's path; the log is left. Returns the text before it.
+        boxes: how many message boxes came before (the start-up question)."""
         result = road.result
         self.assertEqual(result.exit_code, 1, road.describe())
-        self.assertEqual(result.boxes, [], road.describe())
+        self.assertEqual(len(result.boxes), boxes, road.describe())
         marker = message + "\n\nLog: "
         at = result.stderr.rfind(marker)
         self.assertGreaterEqual(at, 0, road.describe())
