@@ -10,7 +10,8 @@ import unittest
 from pathlib import PureWindowsPath
 
 from payload import int64, included_file
-from road import BASE_PATH, TITLE, WIDES, RoadCase, file_records_end, road_payload
+from road import BASE_PATH, MESSAGES, TITLE, WIDES, RoadCase, file_records_end, road_payload
+from wineharness import log_lines
 
 RANDOM = random.Random(7)
 # Crosses the 8192-byte copy buffer twice and ends off an 8-byte boundary.
@@ -225,6 +226,34 @@ class FailedExtraction(RoadCase):
                     self.assertFalse((self.wine.drive_c / "drive.bin").exists())
 
 
+class FatalExtraction(RoadCase):
+    """Creating the directory or a file fails: fatal 1009 with "7" or "11"."""
+
+    def test_file_cannot_be_created(self):
+        road = self.road(self.case.launcher(road_payload(files=[("ok.bin", b"x"), ("a<b", b"y")])))
+        self.assertRoadFatal(road, MESSAGES[1009].replace("{0}", "11"))
+        self.assertTrue(road.log[-2].startswith("extracting ") and road.log[-2].endswith("\\a<b (size: 1)"),
+                        road.describe())
+        self.assertEqual(road.transcript, [])
+
+    def test_directory_cannot_be_created(self):
+        # In a TMP of 255 characters the directory's name passes the 260
+        # characters the 8-bit file functions accept.
+        fallback_log = self.wine.drive_c / "qmr_nlog"
+        self.addCleanup(lambda: fallback_log.exists() and fallback_log.unlink())
+        tmp = self.case.win_dir
+        while len(tmp) < 255:
+            tmp += "\\" + "d" * min(40, 255 - len(tmp) - 1)
+        self.wine.unix(tmp).mkdir(parents=True)
+        road = self.road(self.case.launcher(road_payload(files=[("ok.bin", b"x")])), tmp=tmp)
+        self.assertEqual((road.result.exit_code, road.result.boxes), (1, []), road.describe())
+        self.assertEqual(road.result.stderr.lower(), MESSAGES[1009].replace("{0}", "7").lower()
+                         + "\n\nlog: c:\\qmr_nlog\n")
+        lines = log_lines(fallback_log)
+        self.assertTrue(lines[-2].startswith("Temp dir: " + tmp + "\\kvl"), lines[-4:])
+        self.assertEqual(road.transcript, [])
+
+
 class NativeLibraryPath(RoadCase):
     """Entry 10004 in front of PATH: expanded, each directory made absolute
     against the launcher's directory, then ";" and the old PATH."""
@@ -249,6 +278,18 @@ class NativeLibraryPath(RoadCase):
                 # Loading the runtime adds its bin directory at the end.
                 self.assertEqual(road.single("jvm create path="), expected + ";" + bin_dir)
                 self.assertEqual(road.prop("java.library.path"), expected + ";" + bin_dir)
+
+
+    def test_path_is_never_shortened(self):
+        # Longer than the 16384 bytes a PATH value was once limited to.
+        long_path = BASE_PATH + "".join(";C:\\unused\\directory%04d" % i for i in range(900))
+        self.assertGreater(len(long_path), 20000)
+        data = road_payload({10004: "natives"}, files=[("a.jar", b"PK")])
+        road = self.road(self.case.launcher(data), path=long_path)
+        self.assertLaunched(road)
+        expected = "%s\\natives;%s;%s\\bin" % (self.case.win_dir, long_path, self.shared_home().lower())
+        self.assertEqual(road.single("jvm create path="), expected)
+        self.assertEqual(road.prop("java.library.path"), expected)
 
 
 class UnrepresentableTemp(RoadCase):

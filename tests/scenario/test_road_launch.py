@@ -89,6 +89,21 @@ class Transcript(RoadCase):
                 self.assertLaunched(road)
                 self.assertEqual(road.main_args[5:], expected)
 
+    def test_arguments_outside_the_code_page(self):
+        launcher = self.case.launcher(road_payload({124: "caf\u00e9"}))
+        road = self.road(launcher, args="\u65e5\u672c '\u00e9 \u20ac'")
+        self.assertLaunched(road)
+        self.assertEqual(road.main_args[5:], [launcher, "caf\u00e9", "\u65e5\u672c", "\u00e9 \u20ac"])
+
+    def test_destroy_waits_for_the_program(self):
+        # main returns while the program's window is open: the JVM is
+        # destroyed when the window's thread has ended, and not before.
+        road = self.road(self.case.launcher(road_payload()), env={"KVELL_STANDIN_WINDOW_MS": "400"})
+        self.assertEqual((road.result.exit_code, road.result.boxes, road.result.stderr), (0, [], ""), road.describe())
+        self.assertInOrder(road.transcript, [MAIN_CALL, "jvm return", "jvm DestroyJavaVM", "jvm window closed"], road)
+        self.assertGreaterEqual(road.result.elapsed, 0.4)
+        self.assertEqual(road.log[-3:], ["dest JVM", "launch done", ""])
+
     def test_unbalanced_quote_in_entry_124(self):
         road = self.road(self.case.launcher(road_payload({124: "'open"})))
         self.assertRoadFatal(road, MESSAGES[1007])

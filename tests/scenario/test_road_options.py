@@ -293,6 +293,18 @@ class ClassPathEntries(RoadOptions):
         self.assertEqual(road.class_path, self.case.win_dir + "\\missing.jar;")
 
 
+    def test_class_path_is_bounded(self):
+        # Four values of 8004 bytes fit the 32768-byte class path option, a
+        # fifth does not: it is left out with a log line.
+        value = "C:\\" + "x" * 8000
+        road = self.road(self.case.launcher(road_payload({121: ";".join(["E1CP_LONG"] * 5)})),
+                         env={"CP_LONG": value})
+        self.assertLaunched(road)
+        self.assertEqual(road.class_path, (value + ";") * 4)
+        self.assertEqual([line for line in road.log if line.startswith("class path would exceed")],
+                         ["class path would exceed 32768 bytes; not added: " + value])
+
+
 class Expansion(RoadOptions):
 
     def test_placeholders_and_environment(self):
