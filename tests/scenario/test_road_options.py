@@ -71,6 +71,7 @@ class LauncherProperties(RoadOptions):
             ({10005: "1"}, {}, [], ["-Dkvell.processCommFile=%s\\kvl_p{pid}.tmp"], True),
             ({10005: "0"}, {}, [], [], True),
             ({}, {"MANPATH": "/usr/man"}, [], [], False),
+            ({}, {"MANPATH": ""}, [], [], False),
         ]:
             with self.subTest(entries=entries, env=env):
                 case = self.new_case()
@@ -140,6 +141,8 @@ class VmOptionsFile(RoadOptions):
             "-classpath/a C:\\post.jar\r\n"
             "-classpath\r\n"
             "-Dexe=${QUILLMERE_EXEDIR} -Dhome=%KVELL_JVM_HOME%\r\n"
+            "-include-options   \r\n"
+            "-Dcaf\u00e9=\u20ac\r\n"
             "-Dno.newline.at.end")
 
     def test_lines_includes_and_class_path_directives(self):
@@ -154,6 +157,7 @@ class VmOptionsFile(RoadOptions):
             "-Dconfigured", "-Xss2m", "-Dspaced=1", "-Xmx512m # note", "\t-Dtabbed=1", "-Dfrom.more=1",
             "-Dafter.include", "-classpath",
             "-Dexe=%s\\ -Dhome=%s\\bin\\.." % (self.case.win_dir, self.shared_home().lower()),
+            "-include-options", "-Dcaf\u00e9=\u20ac",
             "-Dno.newline.at.end"])
         self.assertEqual(road.class_path, "C:\\pre.jar;%s\\a.jar;C:\\replaced.jar;C:\\post.jar" % directory)
         self.assertIn("default vmoptions file: ", "\n".join(road.log))
@@ -171,6 +175,22 @@ class VmOptionsFile(RoadOptions):
                 road = self.road(case.launcher(road_payload(), name=name), case=case)
                 self.assertLaunched(road)
                 self.assertEqual(self.after_properties(road), expected)
+
+    def test_long_lines_continue_as_the_next_line(self):
+        self.write(self.case, "app.vmoptions", "-Dlong=" + "a" * 9000 + "\n-Dnext\n")
+        road = self.road(self.case.launcher(road_payload()))
+        self.assertLaunched(road)
+        first = ("-Dlong=" + "a" * 9000)[:8191]
+        self.assertEqual(self.after_properties(road), [first, "a" * (9007 - 8191), "-Dnext"])
+
+    def test_launcher_started_through_its_short_path(self):
+        launcher = self.case.launcher(road_payload(), name="Long Name Application.exe")
+        self.write(self.case, "Long Name Application.vmoptions", "-Dfound\n")
+        short = self.wine.short_path(launcher)
+        self.assertNotEqual(short.lower(), launcher.lower())
+        road = self.road(short)
+        self.assertLaunched(road)
+        self.assertEqual(self.after_properties(road), ["-Dfound"])
 
     def test_class_path_append_after_a_separator(self):
         self.write(self.case, "app.vmoptions", "-classpath C:\\r.jar;\n-classpath/a C:\\post.jar\n")
