@@ -8,16 +8,14 @@ KVELL_JAVA_HOME; it returns a Road: the run's result, the new log's lines and
 the transcript, with readers for the VM options and main's array.
 """
 
-import inspect
 import os
-import re
 import shutil
 import unittest
 from dataclasses import dataclass
 from pathlib import Path
 
 from payload import Payload, pe_layout
-from wineharness import Case, Config, ScenarioCase, log_lines
+from wineharness import Config, ScenarioCase, log_lines
 
 STANDIN = Config.build_dir / "windows" / "tests" / "standin"
 
@@ -100,11 +98,10 @@ def _link_tree(source, target):
     shutil.copytree(source, target, copy_function=link)
 
 
-def lay_out_home(target: Path, kinds=("server",), jdk=False, knobs=None):
+def lay_out_home(target: Path, kinds=("server",), jdk=False):
     """A stand-in runtime home at the Unix path target, from the ready homes
     (hard links where possible): jvm.dll in bin\\<kind> for each kind (none for
-    an empty list), or the JDK layout with its runtime in jre\\. knobs go to
-    standin.env in every bin directory."""
+    an empty list), or the JDK layout with its runtime in jre\\."""
     _link_tree(STANDIN / ("jdk" if jdk else "jre"), target)
     runtime = target / "jre" if jdk else target
     dll = runtime / "bin" / "server" / "jvm.dll"
@@ -114,19 +111,7 @@ def lay_out_home(target: Path, kinds=("server",), jdk=False, knobs=None):
             shutil.copy2(dll, runtime / "bin" / kind / "jvm.dll")
     if "server" not in kinds:
         shutil.rmtree(runtime / "bin" / "server")
-    if knobs:
-        text = "".join("%s=%s\n" % item for item in knobs.items())
-        for bin_dir in {target / "bin", runtime / "bin"}:
-            (bin_dir / "standin.env").write_text(text)
     return target
-
-
-# Whether Case.run handles the installation marker itself (through the runner).
-_RUNNER_SETS_MARKER = "marker" in inspect.signature(Case.run).parameters
-
-
-def words(text):
-    return (text or "").split()
 
 
 @dataclass
@@ -239,14 +224,6 @@ class RoadCase(ScenarioCase):
 
     # -- the installation marker --
 
-    def set_marker(self, value, kind="REG_DWORD"):
-        self.wine.reg_add(MARKER_KEY, MARKER_VALUE, value, kind)
-        self.wine.road_marker_dirty = True
-
-    def clear_marker(self):
-        self.wine.reg_delete(MARKER_KEY, MARKER_VALUE)
-        self.wine.road_marker_dirty = False
-
     def marker_value(self):
         return self.wine.reg_query(MARKER_KEY, MARKER_VALUE)
 
@@ -276,24 +253,12 @@ class RoadCase(ScenarioCase):
         else:
             unset.append("PATH")
         set_env.update(env or {})
-        if _RUNNER_SETS_MARKER:
-            # The runner removes or sets the marker right before the start.
-            if marker == "clear":
-                kwargs["marker"] = False
-            else:
-                kwargs["marker"] = None
-                if marker is not None:
-                    kwargs["reg_dword"] = [(MARKER_KEY, MARKER_VALUE, marker)]
-        else:
-            line = cmdline if cmdline is not None else args
-            quiet = bool({"-q", "-c"} & set(words(line))) or "__qmr_lang_restart" in (line or "")
-            if marker not in ("clear", None):
-                self.set_marker(marker)
-            elif marker == "clear" and not quiet and getattr(self.wine, "road_marker_dirty", True):
-                self.clear_marker()
+        # The runner removes or sets the marker right before the start.
+        kwargs["marker"] = False if marker == "clear" else None
+        if marker not in ("clear", None):
+            kwargs["reg_dword"] = [(MARKER_KEY, MARKER_VALUE, marker)]
         before = set(case.logs())
         result = case.run(launcher, args=args, env=set_env, unset_env=unset, cmdline=cmdline, **kwargs)
-        self.wine.road_marker_dirty = True
         new = [p for p in case.logs() if p not in before]
         log = log_lines(new[-1]) if new else []
         lines = transcript.read_text(encoding="utf-8").split("\n")[:-1] if transcript.exists() else []

@@ -266,7 +266,8 @@ class NativeLibraryPath(RoadCase):
     def test_directories_in_front_of_path(self):
         bin_dir = self.shared_home().lower() + "\\bin"
         for entry, front in [
-            ("natives;;C:\\Abs Dir;${KVELL_TEMPDIR}\\x64;%KVELL_EXEDIR%lib2", "{L}natives;C:\\Abs Dir;{D}\\x64;{L}lib2;"),
+            ("natives;;C:\\Abs Dir;${KVELL_TEMPDIR}\\x64;%KVELL_EXEDIR%lib2",
+             "{L}natives;C:\\Abs Dir;{D}\\x64;{L}lib2;"),
             ("natives;", "{L}natives;"),
             ("\\rooted", "{L}rooted;"),
             # Made absolute, not normalised.

@@ -156,7 +156,8 @@ class LoadingJvmDll(RoadCase):
                          + self.trying(retry, [("hotspot", 0), ("client", 0), ("server", 1)]))
         self.assertEqual(path_settings(road), [path + ";" + bin_dir, path, path + ";" + retry])
         self.assertEqual(road.single("jvm create path="), path + ";" + retry)
-        self.assertTrue(road.single("jvm loaded ").lower().endswith("\\jdk\\jre\\bin\\server\\jvm.dll"), road.describe())
+        self.assertTrue(road.single("jvm loaded ").lower().endswith("\\jdk\\jre\\bin\\server\\jvm.dll"),
+                        road.describe())
         # The runtime's home comes from the executable found, not from the retry.
         self.assertIn("-Dhome=%s\\.." % bin_dir, road.options)
 

@@ -303,7 +303,6 @@ class ClassPathEntries(RoadOptions):
         self.assertEqual(road.log_value("classpath entry "), entries)
 
     def test_required_entries_that_are_missing(self):
-        here = lambda case: case.win_dir  # noqa: E731
         for entry, env, message in [
             ("A1missing.jar", {}, MESSAGES[1006].replace("{0}", "missing.jar")),
             ("D1${KVELL_EXEDIR}missing.jar", {}, MESSAGES[1006].replace("{0}", "{here}\\missing.jar")),
@@ -317,7 +316,7 @@ class ClassPathEntries(RoadOptions):
                 case = self.new_case()
                 self.lib(case)
                 road = self.road(case.launcher(road_payload({121: entry})), case=case, env=env)
-                self.assertRoadFatal(road, message.replace("{here}", here(case)))
+                self.assertRoadFatal(road, message.replace("{here}", case.win_dir))
                 self.assertFalse(any(line.startswith("jvm create") for line in road.transcript), road.describe())
 
     def test_optional_flags(self):

@@ -4,10 +4,10 @@ runtime, the language restart, the start-up question about an unfinished
 installation, and the working directory of entry 146."""
 
 import unittest
+from pathlib import PureWindowsPath
 
 from road import (BASE_PATH, CAPTION, IDNO, IDYES, MARKER_KEY, MARKER_VALUE, MESSAGES, TITLE, WIDES, RoadCase,
                   road_payload)
-from wineharness import log_lines
 
 NO_JAVA = MESSAGES[1016].replace("{0}", "64")
 
@@ -217,11 +217,12 @@ class WorkingDirectoryEntry(RoadCase):
         (work / "opts.txt").write_text("-Dfrom.work.dir=1\n")
         start = self.case.path("start")
         self.wine.unix(start).mkdir()
-        launcher = self.case.launcher(road_payload({146: "Work Dir", 123: "-include-options opts.txt"}))
+        work_dir = here + "\\Work Dir"
         # (entry 146, working directory expected)
-        for value, expected in [("Work Dir", here + "\\Work Dir"), ("..\\%s\\Work Dir" % here.split("\\")[-1],
-                                                                        here + "\\Work Dir"),
-                                (here + "\\Work Dir", here + "\\Work Dir"), ("missing", start)]:
+        for value, expected in [("Work Dir", work_dir),
+                                ("..\\%s\\Work Dir" % PureWindowsPath(here).name, work_dir),
+                                (work_dir, work_dir),
+                                ("missing", start)]:
             with self.subTest(entry_146=value):
                 launcher = self.case.launcher(road_payload({146: value, 123: "-include-options opts.txt"}))
                 road = self.road(launcher, cwd=start)
