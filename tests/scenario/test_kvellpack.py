@@ -11,6 +11,7 @@ from wineharness import Config, ScenarioCase, log_lines
 PROJECT = """\
 program_type = 1
 flavour = "installer"
+include_runtime_jar = false
 app_title = "Gr\u00fc\u00dfe Setup"
 [messages]
 caption = "Gr\u00fc\u00dfe \u2013 Setup"
