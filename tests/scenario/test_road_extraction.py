@@ -300,6 +300,20 @@ class NativeLibraryPath(RoadCase):
         self.assertEqual(road.prop("java.library.path"), expected)
 
 
+class WesternTemp(RoadCase):
+
+    def test_code_page_letters_in_tmp(self):
+        tmp = self.case.path("Caf\u00e9 \u00c4rger")
+        self.wine.unix(tmp).mkdir()
+        road = self.road(self.case.launcher(road_payload(files=[("\u00fcber.jar", b"PK")])), tmp=tmp)
+        self.assertLaunched(road)
+        directory = road.single("jvm create cwd=")
+        self.assertEqual(str(PureWindowsPath(directory).parent), tmp)
+        self.assertEqual(road.prop("kvell.tempDir"), directory)
+        self.assertEqual(road.class_path, directory + "\\\u00fcber.jar;")
+        self.assertEqual((self.wine.unix(directory) / "\u00fcber.jar").read_bytes(), b"PK")
+
+
 class UnrepresentableTemp(RoadCase):
     """TMP holds characters that code page 1252 cannot represent: the files go to
     a fallback directory that works with 8-bit paths, the Windows directory's

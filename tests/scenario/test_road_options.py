@@ -197,6 +197,16 @@ class VmOptionsFile(RoadOptions):
         first = ("-Dlong=" + "a" * 9000)[:8191]
         self.assertEqual(self.after_properties(road), [first, "a" * (9007 - 8191), "-Dnext"])
 
+    def test_launcher_in_a_directory_with_code_page_letters(self):
+        # Quoted: the directory's blank would split the expanded words.
+        launcher = self.case.launcher(road_payload({123: '"-Dexe=${KVELL_EXEDIR}"'}), subdir="Caf\u00e9 \u00c4")
+        self.write(self.case, "Caf\u00e9 \u00c4/app.vmoptions", "-Dfound\n")
+        road = self.road(launcher)
+        self.assertLaunched(road)
+        self.assertEqual(road.options[0], "-Dkvell.moduleName=" + launcher)
+        self.assertEqual(self.after_properties(road), ["-Dexe=%s\\Caf\u00e9 \u00c4\\" % self.case.win_dir, "-Dfound"])
+        self.assertEqual(road.main_args[5], launcher)
+
     def test_launcher_started_through_its_short_path(self):
         launcher = self.case.launcher(road_payload(), name="Long Name Application.exe")
         self.write(self.case, "Long Name Application.vmoptions", "-Dfound\n")
