@@ -104,7 +104,7 @@ TEST_F(ProjectFile, BadValuesAreRefusedWithFileLineAndKey)
     EXPECT_EQ(refusal("require_jdk = \"yes\"\n"),
               "p.toml:1: 'require_jdk' must be a boolean or an integer, not a string");
     EXPECT_EQ(refusal("classpath = [\"A1a.jar\", 3]\n"),
-              "p.toml:1: an item of 'classpath' must be a string, not an integer");
+              "p.toml:1: an item of 'classpath' must be a string or a table, not an integer");
     EXPECT_EQ(refusal("messages = 3\n"), "p.toml:1: 'messages' must be a table, not an integer");
     EXPECT_EQ(refusal("include_runtime_jar = 0\n"), "p.toml:1: 'include_runtime_jar' must be a boolean, not an integer");
     EXPECT_EQ(refusal("program_type = -1\n"), "p.toml:1: 'program_type' is -1, outside 0..2147483647");
@@ -229,4 +229,25 @@ TEST_F(ProjectFile, ProjectFileOnDiskAnchorsRelativePaths)
     EXPECT_EQ(onDisk.files[0].path, path("proj/app.jar"));
     EXPECT_FALSE(loadProject(path("proj/none.toml"), &onDisk, &why));
     EXPECT_EQ(why, "cannot open project file '" + path("proj/none.toml") + "'");
+}
+
+TEST_F(ProjectFile, ClassPathEntriesAsTables)
+{
+    ASSERT_TRUE(load(R"(
+        classpath = [
+          { kind = "A", required = true, value = "lib/app.jar" },
+          { kind = "E", value = "EXTRA_CP" },
+          "S0plugins",
+        ]
+    )")) << error;
+    EXPECT_EQ(string(cfg::kClassPath), "A1lib/app.jar;E0EXTRA_CP;S0plugins");
+
+    EXPECT_EQ(refusal("classpath = [{ kind = \"Q\", value = \"x\" }]\n"),
+              "p.toml:1: 'classpath': class path entry 'Q0x' has the unknown kind 'Q' (use A, D, E or S)");
+    EXPECT_NE(refusal("classpath = [{ kind = \"A\" }]\n").find("needs a 'value'"), std::string::npos);
+    EXPECT_NE(refusal("classpath = [{ kind = \"AB\", value = \"x\" }]\n").find("one-letter 'kind'"), std::string::npos);
+    EXPECT_NE(refusal("classpath = [{ kind = \"A\", value = \"x\", required = 1 }]\n").find("a boolean"),
+              std::string::npos);
+    EXPECT_NE(refusal("classpath = [{ kind = \"A\", value = \"x\", optional = true }]\n").find("unknown key"),
+              std::string::npos);
 }

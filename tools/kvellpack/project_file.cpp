@@ -93,6 +93,36 @@ bool integerText(Reader& r, const toml::node& node, const std::string& key, int6
     return true;
 }
 
+bool unknownKey(Reader& r, const toml::key& key, const std::string& table);
+
+// A class path entry written as { kind = "A", required = true, value = "lib/x.jar" }
+// becomes the launcher's "<kind><0|1><value>"; the kind is checked with the rest.
+bool classPathTableEntry(Reader& r, const toml::table& table, const std::string& key, std::string* entry)
+{
+    std::string kindLetter, value;
+    bool required = false;
+    for (auto&& [name, field] : table) {
+        std::string fieldKey = key + "." + std::string(name.str());
+        if (name.str() == "kind" || name.str() == "value") {
+            if (!field.is_string())
+                return wrongType(r, field, inQuotes(fieldKey), "a string");
+            (name.str() == "kind" ? kindLetter : value) = field.as_string()->get();
+        } else if (name.str() == "required") {
+            if (!field.is_boolean())
+                return wrongType(r, field, inQuotes(fieldKey), "a boolean");
+            required = field.as_boolean()->get();
+        } else {
+            return unknownKey(r, name, key);
+        }
+    }
+    if (kindLetter.size() != 1)
+        return fail(r, table.source(), "a '" + key + "' table needs a one-letter 'kind' (A, D, E or S)");
+    if (value.empty())
+        return fail(r, table.source(), "a '" + key + "' table needs a 'value'");
+    *entry = kindLetter + (required ? "1" : "0") + value;
+    return true;
+}
+
 bool listText(Reader& r, const toml::node& node, const std::string& key, ValueKind kind, std::string* out)
 {
     std::string why;
@@ -105,9 +135,16 @@ bool listText(Reader& r, const toml::node& node, const std::string& key, ValueKi
         return wrongType(r, node, inQuotes(key), "a string or an array of strings");
     std::vector<std::string> items;
     for (const toml::node& item : *node.as_array()) {
-        // Class path entries as tables would be read here, beside the string form.
+        if (kind == ValueKind::ClassPath && item.is_table()) {
+            std::string entry;
+            if (!classPathTableEntry(r, *item.as_table(), key, &entry))
+                return false;
+            items.push_back(entry);
+            continue;
+        }
         if (!item.is_string())
-            return wrongType(r, item, "an item of " + inQuotes(key), "a string");
+            return wrongType(r, item, "an item of " + inQuotes(key),
+                             kind == ValueKind::ClassPath ? "a string or a table" : "a string");
         items.push_back(item.as_string()->get());
     }
     if (!listFromItems(kind, items, out, &why))
