@@ -145,20 +145,13 @@ void resolvePathList(char* dest, const char* list, size_t cap)
     char copy[kTextBufferSize];
     copyBounded(copy, sizeof copy, list);
     bool first = true;
-    char* item = copy;
-    while (item != nullptr) {
-        char* next = std::strchr(item, ';');
-        if (next != nullptr)
-            *next++ = '\0';
-        if (*item != '\0') {
-            char resolved[kTextBufferSize];
-            resolveFromLauncherDir(resolved, item);
-            if (!first)
-                appendBounded(dest, cap, kPathListSeparator);
-            appendBounded(dest, cap, resolved);
-            first = false;
-        }
-        item = next;
+    for (const std::string& item : splitList(copy)) {
+        char resolved[kTextBufferSize];
+        resolveFromLauncherDir(resolved, item.c_str());
+        if (!first)
+            appendBounded(dest, cap, kPathListSeparator);
+        appendBounded(dest, cap, resolved);
+        first = false;
     }
 }
 

@@ -133,13 +133,8 @@ unsigned lastSystemError()
 
 bool readEnvironment(const char* name, char* buf, size_t cap)
 {
-    DWORD n = GetEnvironmentVariableA(name, buf, static_cast<DWORD>(cap));
-    if (n == 0 || n >= cap) {
-        if (cap > 0)
-            buf[0] = '\0';
-        return false;
-    }
-    return true;
+    bool notDefined = false;
+    return readEnvironmentEx(name, buf, cap, &notDefined);
 }
 
 int currentProcessId()

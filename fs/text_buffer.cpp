@@ -80,3 +80,17 @@ ReplaceResult replaceFirst(char* text, size_t cap, const char* token, const char
     std::memcpy(at, replacement, replLen);
     return result;
 }
+
+std::vector<std::string> splitList(const char* text)
+{
+    std::vector<std::string> pieces;
+    const char* p = text;
+    while (*p != '\0') {
+        const char* end = std::strchr(p, ';');
+        size_t len = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
+        if (len > 0)
+            pieces.emplace_back(p, len);
+        p += len + (end != nullptr ? 1 : 0);
+    }
+    return pieces;
+}

@@ -2,6 +2,8 @@
 // None of them writes past the capacity; all keep the result zero-terminated.
 #pragma once
 #include <cstddef>
+#include <string>
+#include <vector>
 #include "fs/wide.h"
 
 constexpr size_t kTextBufferSize = 8192;      // paths, configuration texts, messages
@@ -31,3 +33,6 @@ ReplaceResult replaceFirst(char* text, size_t cap, const char* token, const char
                            bool cutToFit);
 
 size_t wideLength(const WideChar* text);
+
+// The pieces of a ";"-separated list; empty pieces (runs of ";") are skipped.
+std::vector<std::string> splitList(const char* text);

@@ -7,6 +7,7 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
+#include "fs/text_buffer.h"
 #include "installer/pack200.h"
 #include "jvm/java_check.h"
 #include "jvm/jvm_platform.h"
@@ -43,17 +44,9 @@ Limits readLimits()
 template <typename Visit>
 bool forEachEntry(const std::string& sequence, Visit visit)
 {
-    size_t from = 0;
-    while (from < sequence.size()) {
-        size_t end = sequence.find(';', from);
-        if (end == std::string::npos)
-            end = sequence.size();
-        if (end > from) {
-            std::string entry = sequence.substr(from, end - from);
-            if (visit(entry[0], entry.c_str() + 1))
-                return true;
-        }
-        from = end + 1;
+    for (const std::string& entry : splitList(sequence.c_str())) {
+        if (visit(entry[0], entry.c_str() + 1))
+            return true;
     }
     return false;
 }

@@ -23,20 +23,6 @@ bool endsWith(const std::string& text, char c)
     return !text.empty() && text.back() == c;
 }
 
-std::vector<std::string> splitList(const char* list)
-{
-    std::vector<std::string> items;
-    const char* p = list;
-    while (*p != '\0') {
-        const char* end = std::strchr(p, ';');
-        size_t len = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
-        if (len > 0)
-            items.emplace_back(p, len);
-        p += len + (end != nullptr ? 1 : 0);
-    }
-    return items;
-}
-
 // The environment variable of an "E" entry; false when it yields nothing.
 bool appendEnvironmentEntry(ClassPathBuffer& buffer, const char* name, bool required)
 {

@@ -21,22 +21,6 @@ int64_t unextractedPosition = 0;
 namespace {
 constexpr uint32_t kCopyBufferSize = 8192;
 
-std::vector<std::string> splitNames(const char* list)
-{
-    std::vector<std::string> names;
-    const char* p = list;
-    while (*p != '\0') {
-        const char* end = std::strchr(p, ';');
-        size_t len = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
-        if (len > 0)
-            names.emplace_back(p, len);
-        p += len;
-        if (*p == ';')
-            ++p;
-    }
-    return names;
-}
-
 void removeExtractionDir(const char* dir)
 {
     emptyDirectory(dir);
@@ -135,7 +119,7 @@ int extractIncludedFiles(char* dir)
     char names[kTextBufferSize];
     getString(cfg::kIncludedFileNames, names, sizeof names);
     int extracted = 0;
-    for (const std::string& name : splitNames(names)) {
+    for (const std::string& name : splitList(names)) {
         if (extracted >= count)
             break;
         char target[kTextBufferSize];

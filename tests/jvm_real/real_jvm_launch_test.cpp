@@ -48,8 +48,9 @@ struct RealJvm : ::testing::Test {
     void SetUp() override
     {
         std::string libjvm = findLibjvm();
-        if (libjvm.empty())
+        if (libjvm.empty()) {
             GTEST_SKIP() << "no JDK with lib/server/libjvm.so found (set JAVA_HOME)";
+        }
         char name[] = "/tmp/kvell_jvm_XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
         dir = name;
@@ -69,8 +70,9 @@ struct RealJvm : ::testing::Test {
     }
     void TearDown() override
     {
-        if (!dir.empty())
+        if (!dir.empty()) {
             ASSERT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
+        }
     }
 };
 

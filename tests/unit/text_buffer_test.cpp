@@ -45,3 +45,11 @@ TEST(TextBuffer, ReplaceThatDoesNotFitIsSkippedOrCut)
     EXPECT_EQ(replaceFirst(buf, sizeof buf, "{0}", longArg.c_str(), true), ReplaceResult::Cut);
     EXPECT_STREQ(buf, "abzzzzzzzcd");  // 11 characters: the tail is kept whole
 }
+
+TEST(TextBuffer, SplitListSkipsEmptyPieces)
+{
+    EXPECT_EQ(splitList(";a;;b c;"), (std::vector<std::string>{"a", "b c"}));
+    EXPECT_EQ(splitList("only"), (std::vector<std::string>{"only"}));
+    EXPECT_TRUE(splitList("").empty());
+    EXPECT_TRUE(splitList(";;").empty());
+}

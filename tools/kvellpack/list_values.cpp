@@ -1,5 +1,6 @@
 #include "list_values.h"
 
+#include "fs/text_buffer.h"
 #include "fs/wide.h"
 #include "launcher/command_line.h"
 
@@ -81,17 +82,7 @@ bool quoteWord(const std::string& word, std::string* out, std::string* error)
 
 std::vector<std::string> splitList(const std::string& text)
 {
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(';', start);
-        if (end == std::string::npos)
-            end = text.size();
-        if (end > start)
-            pieces.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return pieces;
+    return ::splitList(text.c_str());  // the launcher's own splitter
 }
 
 bool joinWords(const std::vector<std::string>& words, std::string* out, std::string* error)
