@@ -4,16 +4,35 @@
 #include <cstring>
 
 #include "diag/log.h"
+#include "diag/message_texts.h"
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
-#include "payload/config_ids.h"
-#include "payload/config_store.h"
-
-bool messageBoxErrors = true;
 
 namespace {
-void* errorOwner = nullptr;
+// The error routing of the process: set at start-up (entry 107, "-q", "-c") and
+// when the progress dialog comes and goes; read by whichever thread reports.
+struct ErrorRouting {
+    bool messageBoxes = true;
+    void* owner = nullptr;
+    MessageTexts texts;
+};
+ErrorRouting routing;
+
 constexpr char kLogSuffix[] = "\n\nLog: ";
+
+void configuredText(int id, char* buf, size_t cap)
+{
+    buf[0] = '\0';
+    if (routing.texts.text != nullptr)
+        routing.texts.text(id, buf, cap);
+}
+
+void configuredWideText(int id, WideChar* buf, size_t cap)
+{
+    buf[0] = 0;
+    if (routing.texts.wideText != nullptr)
+        routing.texts.wideText(id, buf, cap);
+}
 
 // The log path in its long form; unchanged when that fails.
 const char* longLogPath(char* buf, size_t cap)
@@ -65,10 +84,10 @@ void showError(const char* message)
     const char* path = longLogPath(pathBuf, sizeof pathBuf);
     char text[kTextBufferSize];
     composeErrorText(message, path, text, sizeof text);
-    if (messageBoxErrors) {
+    if (routing.messageBoxes) {
         char caption[kTextBufferSize];
-        getString(cfg::kMsgCaption, caption, sizeof caption);
-        showMessageBox(errorOwner, text, caption, kBoxOk | kBoxIconError);
+        configuredText(routing.texts.caption, caption, sizeof caption);
+        showMessageBox(routing.owner, text, caption, kBoxOk | kBoxIconError);
     } else {
         std::fprintf(stderr, "%s\n", text);
         std::fflush(stderr);
@@ -80,10 +99,10 @@ void showErrorWide(const WideChar* message)
     char pathBuf[kTextBufferSize];
     const char* path = longLogPath(pathBuf, sizeof pathBuf);
     WideString text = composeErrorTextWide(message, path);
-    if (messageBoxErrors) {
+    if (routing.messageBoxes) {
         WideChar caption[kTextBufferSize];
-        getWideString(cfg::kWAppTitle, caption, kTextBufferSize);
-        showMessageBoxWide(errorOwner, text.c_str(), caption, kBoxOk | kBoxIconError);
+        configuredWideText(routing.texts.wideCaption, caption, kTextBufferSize);
+        showMessageBoxWide(routing.owner, text.c_str(), caption, kBoxOk | kBoxIconError);
     } else {
         writeStandardErrorWide(text.c_str());
     }
@@ -92,7 +111,7 @@ void showErrorWide(const WideChar* message)
 void showErrorById(int id, const char* argument)
 {
     char text[kTextBufferSize];
-    getString(id, text, sizeof text);
+    configuredText(id, text, sizeof text);
     if (argument != nullptr)
         replaceFirst(text, sizeof text, "{0}", argument, true);
     showError(text);
@@ -113,7 +132,7 @@ void fatalErrorById(int id, const char* argument)
 void fatalErrorWideById(int id)
 {
     WideChar text[kTextBufferSize];
-    getWideString(id, text, kTextBufferSize);
+    configuredWideText(id, text, kTextBufferSize);
     showErrorWide(text);
     exitNow(1);
 }
@@ -126,5 +145,20 @@ void exitNow(int code)
 
 void setErrorOwner(void* window)
 {
-    errorOwner = window;
+    routing.owner = window;
+}
+
+void setMessageBoxErrors(bool on)
+{
+    routing.messageBoxes = on;
+}
+
+bool messageBoxErrors()
+{
+    return routing.messageBoxes;
+}
+
+void setMessageTexts(const MessageTexts& texts)
+{
+    routing.texts = texts;
 }

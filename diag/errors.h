@@ -3,8 +3,9 @@
 #pragma once
 #include "fs/wide.h"
 
-// On: message boxes. Off: standard error (console programs, "-q", "-c").
-extern bool messageBoxErrors;
+// On (the default): message boxes. Off: standard error (console programs, "-q", "-c").
+void setMessageBoxErrors(bool on);
+bool messageBoxErrors();
 
 void showError(const char* message);
 void showErrorWide(const WideChar* message);

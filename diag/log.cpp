@@ -1,36 +1,18 @@
 #include "diag/log.h"
+#include "diag/log_state.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <mutex>
 
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
 
 namespace {
 
-struct LogState {
-    char path[kTextBufferSize] = {0};
-    bool hasPath = false;
-    FILE* file = nullptr;
-    bool initialised = false;
-    bool kept = false;
-    bool keepRequest = false;  // KVELL_LOG or QUILLMERE_LOG said "yes"
-    bool ownsFile = false;     // only a file this process created may be deleted
-    bool retryAppend = false;  // creation failed: later calls may still reach the path
-    bool cleanedUp = false;
-};
 
-LogState state;
-
-std::mutex& logLock()
-{
-    static std::mutex lock;
-    return lock;
-}
 
 bool keepRequested(const char* variable)
 {
@@ -93,6 +75,7 @@ void writeHeader(FILE* file)
 
 void ensureLog()
 {
+    LogState& state = logState();
     if (state.hasPath && state.file == nullptr && (state.ownsFile || state.retryAppend))
         state.file = std::fopen(state.path, "a");
     if (state.initialised)
@@ -122,6 +105,7 @@ void writeLine(const char* prefix, const char* format, va_list args)
 {
     std::lock_guard<std::mutex> guard(logLock());
     ensureLog();
+    LogState& state = logState();
     if (state.file == nullptr)
         return;
     if (prefix != nullptr)
@@ -152,6 +136,7 @@ void logError(const char* format, ...)
 
 const char* logFilePath()
 {
+    LogState& state = logState();
     std::lock_guard<std::mutex> guard(logLock());
     state.kept = true;
     return state.hasPath ? state.path : nullptr;
@@ -159,6 +144,7 @@ const char* logFilePath()
 
 void logExitCleanup()
 {
+    LogState& state = logState();
     std::lock_guard<std::mutex> guard(logLock());
     if (state.cleanedUp)
         return;
@@ -171,10 +157,14 @@ void logExitCleanup()
         deleteFileAt(state.path);
 }
 
-void resetLogForTests()
+LogState& logState()
 {
-    std::lock_guard<std::mutex> guard(logLock());
-    if (state.file != nullptr)
-        std::fclose(state.file);
-    state = LogState();
+    static LogState state;
+    return state;
+}
+
+std::mutex& logLock()
+{
+    static std::mutex lock;
+    return lock;
 }

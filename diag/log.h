@@ -20,5 +20,3 @@ const char* logFilePath();
 // most once; the process-ending functions call it since ExitProcess skips atexit.
 void logExitCleanup();
 
-// Forget all state (unit tests only).
-void resetLogForTests();

@@ -2,15 +2,15 @@
 
 #include <cstring>
 
-namespace {
+#include "fs/path_caches.h"
 
-struct PathCaches {
-    char launcherPath[kTextBufferSize] = {0};
-    bool launcherPathFilled = false;
-    char launcherDir[kTextBufferSize] = {0};
-    bool launcherDirFilled = false;
-};
-PathCaches caches;
+PathCaches& pathCaches()
+{
+    static PathCaches caches;
+    return caches;
+}
+
+namespace {
 
 // Converts to UTF-16 with the file-API code page, transforms, converts back; the
 // path changes only when the way back needed no default character.
@@ -31,6 +31,7 @@ void utf16Pass(char* path, void (*transform)(WideString&))
 
 const char* launcherDirectory()
 {
+    PathCaches& caches = pathCaches();
     if (!caches.launcherDirFilled) {
         size_t filePart = 0;
         if (fullPathName(getLauncherPath(), caches.launcherDir, sizeof caches.launcherDir, &filePart) != 0)
@@ -111,6 +112,7 @@ bool isRelativePath(const char* path)
 
 const char* getLauncherPath()
 {
+    PathCaches& caches = pathCaches();
     if (!caches.launcherPathFilled) {
         launcherPathFromSystem(caches.launcherPath, sizeof caches.launcherPath);
         collapseBackslashes(caches.launcherPath);
@@ -153,9 +155,4 @@ void resolvePathList(char* dest, const char* list, size_t cap)
         appendBounded(dest, cap, resolved);
         first = false;
     }
-}
-
-void resetPathCachesForTests()
-{
-    caches = PathCaches();
 }

@@ -28,5 +28,3 @@ void resolvePathList(char* dest, const char* list, size_t cap = kTextBufferSize)
 void collapseBackslashRuns(WideString& path);
 void lowerCaseAsciiLetters(WideString& path);
 
-// Forget the caches (unit tests only).
-void resetPathCachesForTests();

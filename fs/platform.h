@@ -4,26 +4,34 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
+#include "fs/unique_handle.h"
 #include "fs/wide.h"
 
 // ---- files ---------------------------------------------------------------
-struct FileHandle {
-    intptr_t raw = -1;
+struct FileTraits {
+    using Raw = intptr_t;
+    static constexpr Raw kNone = -1;
+    static void close(Raw raw);
 };
-bool isOpen(FileHandle file);
+// A file opened with the platform's file API; closed when it goes.
+using FileHandle = UniqueHandle<FileTraits>;
+inline bool isOpen(const FileHandle& file)
+{
+    return file.isOpen();
+}
 // Existing file, read access, others may read and write meanwhile.
 FileHandle openFileRead(const char* path);
 // New or replaced file, write access, no sharing.
 FileHandle createFileWrite(const char* path);
-bool seekFile(FileHandle file, int64_t position);
-int64_t tellFile(FileHandle file);
-int64_t sizeOfFile(FileHandle file);
+bool seekFile(const FileHandle& file, int64_t position);
+int64_t tellFile(const FileHandle& file);
+int64_t sizeOfFile(const FileHandle& file);
 // One read call; *got receives the bytes read.
-bool readFileBytes(FileHandle file, void* buffer, uint32_t size, uint32_t* got);
-bool writeFileBytes(FileHandle file, const void* buffer, uint32_t size, uint32_t* written);
-void closeFile(FileHandle& file);
+bool readFileBytes(const FileHandle& file, void* buffer, uint32_t size, uint32_t* got);
+bool writeFileBytes(const FileHandle& file, const void* buffer, uint32_t size, uint32_t* written);
 bool deleteFileAt(const char* path);
 bool directoryExists(const char* path);
 // Creates a file that must not exist yet and opens it as a text stream for writing.
@@ -58,6 +66,10 @@ int toWideFileCodePage(const char* text, WideChar* out, int capUnits);
 int fromWideFileCodePage(const WideChar* text, char* out, int capBytes, bool* usedDefault);
 // System ANSI code page -> UTF-16 (for 8-bit texts shown in wide messages).
 int toWideAnsi(const char* text, WideChar* out, int capUnits);
+// The same conversions into a string of at most 8192 units; "" when the text
+// cannot be converted or is longer (code_pages.cpp).
+WideString wideFromAnsi(const char* text);
+WideString wideFromFileCodePage(const char* text);
 // Full path; *filePart receives the offset of the file name part (or the length).
 // Returns the length written, 0 on failure or when it does not fit.
 size_t fullPathName(const char* path, char* out, size_t cap, size_t* filePart);
@@ -99,13 +111,25 @@ std::vector<std::string> environmentEntries();
 // Like readEnvironment, also telling whether the variable is not defined at all.
 bool readEnvironmentEx(const char* name, char* buf, size_t cap, bool* notDefined);
 int consoleOutputCodePage();
-// Opens a text file for reading ("rt"); nullptr when it cannot.
-FILE* openTextFile(const char* path);
+// A C stream, closed when it goes.
+struct TextFileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using TextFile = std::unique_ptr<FILE, TextFileCloser>;
+// Opens a text file for reading ("rt"); empty when it cannot.
+TextFile openTextFile(const char* path);
 
 // ---- libraries and the environment ---------------------------------------
+struct LibraryTraits {
+    using Raw = void*;
+    static constexpr Raw kNone = nullptr;
+    static void close(Raw raw);
+};
+// A loaded library, unloaded when it goes unless released (the JVM's never is).
+using LibraryHandle = UniqueHandle<LibraryTraits>;
 // Loads a library so that its own dependencies are looked up beside it.
-void* loadLibraryFile(const char* path);
-void* librarySymbol(void* library, const char* name);
+LibraryHandle loadLibraryFile(const char* path);
+void* librarySymbol(const LibraryHandle& library, const char* name);
 // The whole value of an environment variable, however long; false when unset.
 bool readEnvironmentString(const char* name, std::string* value);
 // Sets (value) or removes (nullptr) a variable in the process environment.

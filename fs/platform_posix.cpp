@@ -20,64 +20,55 @@ const char* const kLogFallbackPath = "/tmp/qmr_nlog";
 const char kPathSeparator = '/';
 const char* const kPathListSeparator = ":";
 
-bool isOpen(FileHandle file)
-{
-    return file.raw != -1;
-}
-
 FileHandle openFileRead(const char* path)
 {
-    FileHandle file;
-    file.raw = ::open(path, O_RDONLY);
+    FileHandle file(::open(path, O_RDONLY));
     return file;
 }
 
 FileHandle createFileWrite(const char* path)
 {
-    FileHandle file;
-    file.raw = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    FileHandle file(::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644));
     return file;
 }
 
-bool seekFile(FileHandle file, int64_t position)
+bool seekFile(const FileHandle& file, int64_t position)
 {
     if (position < 0)
         return false;
-    return ::lseek(static_cast<int>(file.raw), static_cast<off_t>(position), SEEK_SET) >= 0;
+    return ::lseek(static_cast<int>(file.get()), static_cast<off_t>(position), SEEK_SET) >= 0;
 }
 
-int64_t tellFile(FileHandle file)
+int64_t tellFile(const FileHandle& file)
 {
-    return ::lseek(static_cast<int>(file.raw), 0, SEEK_CUR);
+    return ::lseek(static_cast<int>(file.get()), 0, SEEK_CUR);
 }
 
-int64_t sizeOfFile(FileHandle file)
+int64_t sizeOfFile(const FileHandle& file)
 {
     struct stat st;
-    if (::fstat(static_cast<int>(file.raw), &st) != 0)
+    if (::fstat(static_cast<int>(file.get()), &st) != 0)
         return -1;
     return st.st_size;
 }
 
-bool readFileBytes(FileHandle file, void* buffer, uint32_t size, uint32_t* got)
+bool readFileBytes(const FileHandle& file, void* buffer, uint32_t size, uint32_t* got)
 {
-    ssize_t n = ::read(static_cast<int>(file.raw), buffer, size);
+    ssize_t n = ::read(static_cast<int>(file.get()), buffer, size);
     *got = n > 0 ? static_cast<uint32_t>(n) : 0;
     return n >= 0;
 }
 
-bool writeFileBytes(FileHandle file, const void* buffer, uint32_t size, uint32_t* written)
+bool writeFileBytes(const FileHandle& file, const void* buffer, uint32_t size, uint32_t* written)
 {
-    ssize_t n = ::write(static_cast<int>(file.raw), buffer, size);
+    ssize_t n = ::write(static_cast<int>(file.get()), buffer, size);
     *written = n > 0 ? static_cast<uint32_t>(n) : 0;
     return n >= 0;
 }
 
-void closeFile(FileHandle& file)
+void FileTraits::close(Raw raw)
 {
-    if (isOpen(file))
-        ::close(static_cast<int>(file.raw));
-    file.raw = -1;
+    ::close(static_cast<int>(raw));
 }
 
 bool deleteFileAt(const char* path)
@@ -354,19 +345,24 @@ int consoleOutputCodePage()
     return 65001;
 }
 
-FILE* openTextFile(const char* path)
+TextFile openTextFile(const char* path)
 {
-    return std::fopen(path, "r");
+    return TextFile(std::fopen(path, "r"));
 }
 
-void* loadLibraryFile(const char* path)
+void LibraryTraits::close(Raw raw)
 {
-    return ::dlopen(path, RTLD_NOW | RTLD_GLOBAL);
+    ::dlclose(raw);
 }
 
-void* librarySymbol(void* library, const char* name)
+LibraryHandle loadLibraryFile(const char* path)
 {
-    return ::dlsym(library, name);
+    return LibraryHandle(::dlopen(path, RTLD_NOW | RTLD_GLOBAL));
+}
+
+void* librarySymbol(const LibraryHandle& library, const char* name)
+{
+    return ::dlsym(library.get(), name);
 }
 
 bool readEnvironmentString(const char* name, std::string* value)

@@ -15,26 +15,19 @@ const char kPathSeparator = '\\';
 const char* const kPathListSeparator = ";";
 
 namespace {
-HANDLE toHandle(FileHandle file)
+HANDLE toHandle(const FileHandle& file)
 {
-    return reinterpret_cast<HANDLE>(file.raw);
+    return reinterpret_cast<HANDLE>(file.get());
 }
 FileHandle fromHandle(HANDLE handle)
 {
-    FileHandle file;
-    file.raw = handle == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(handle);
-    return file;
+    return FileHandle(handle == INVALID_HANDLE_VALUE ? FileTraits::kNone : reinterpret_cast<intptr_t>(handle));
 }
 UINT fileCodePage()
 {
     return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
 }
 } // namespace
-
-bool isOpen(FileHandle file)
-{
-    return file.raw != -1;
-}
 
 FileHandle openFileRead(const char* path)
 {
@@ -48,7 +41,7 @@ FileHandle createFileWrite(const char* path)
         CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool seekFile(FileHandle file, int64_t position)
+bool seekFile(const FileHandle& file, int64_t position)
 {
     if (position < 0)
         return false;
@@ -57,7 +50,7 @@ bool seekFile(FileHandle file, int64_t position)
     return SetFilePointerEx(toHandle(file), to, nullptr, FILE_BEGIN) != 0;
 }
 
-int64_t tellFile(FileHandle file)
+int64_t tellFile(const FileHandle& file)
 {
     LARGE_INTEGER zero;
     zero.QuadPart = 0;
@@ -67,7 +60,7 @@ int64_t tellFile(FileHandle file)
     return now.QuadPart;
 }
 
-int64_t sizeOfFile(FileHandle file)
+int64_t sizeOfFile(const FileHandle& file)
 {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(toHandle(file), &size))
@@ -75,7 +68,7 @@ int64_t sizeOfFile(FileHandle file)
     return size.QuadPart;
 }
 
-bool readFileBytes(FileHandle file, void* buffer, uint32_t size, uint32_t* got)
+bool readFileBytes(const FileHandle& file, void* buffer, uint32_t size, uint32_t* got)
 {
     DWORD n = 0;
     BOOL ok = ReadFile(toHandle(file), buffer, size, &n, nullptr);
@@ -83,7 +76,7 @@ bool readFileBytes(FileHandle file, void* buffer, uint32_t size, uint32_t* got)
     return ok != 0;
 }
 
-bool writeFileBytes(FileHandle file, const void* buffer, uint32_t size, uint32_t* written)
+bool writeFileBytes(const FileHandle& file, const void* buffer, uint32_t size, uint32_t* written)
 {
     DWORD n = 0;
     BOOL ok = WriteFile(toHandle(file), buffer, size, &n, nullptr);
@@ -91,11 +84,9 @@ bool writeFileBytes(FileHandle file, const void* buffer, uint32_t size, uint32_t
     return ok != 0;
 }
 
-void closeFile(FileHandle& file)
+void FileTraits::close(Raw raw)
 {
-    if (isOpen(file))
-        CloseHandle(toHandle(file));
-    file.raw = -1;
+    CloseHandle(reinterpret_cast<HANDLE>(raw));
 }
 
 bool deleteFileAt(const char* path)
@@ -382,19 +373,24 @@ int consoleOutputCodePage()
     return static_cast<int>(GetConsoleOutputCP());
 }
 
-FILE* openTextFile(const char* path)
+TextFile openTextFile(const char* path)
 {
-    return std::fopen(path, "rt");
+    return TextFile(std::fopen(path, "rt"));
 }
 
-void* loadLibraryFile(const char* path)
+void LibraryTraits::close(Raw raw)
 {
-    return reinterpret_cast<void*>(LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    FreeLibrary(static_cast<HMODULE>(raw));
 }
 
-void* librarySymbol(void* library, const char* name)
+LibraryHandle loadLibraryFile(const char* path)
 {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+    return LibraryHandle(reinterpret_cast<void*>(LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)));
+}
+
+void* librarySymbol(const LibraryHandle& library, const char* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library.get()), name));
 }
 
 bool readEnvironmentString(const char* name, std::string* value)

@@ -2,6 +2,24 @@
 
 #include <cstdint>
 
+WideString wideFromLatin1(const std::string& text)
+{
+    WideString out;
+    out.reserve(text.size());
+    for (char c : text)
+        out.push_back(static_cast<WideChar>(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string latin1FromWide(const WideString& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (WideChar c : text)
+        out.push_back(static_cast<char>(static_cast<unsigned char>(c)));
+    return out;
+}
+
 WideString wideFromUtf8(const std::string& text)
 {
     WideString out;

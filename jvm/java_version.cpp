@@ -19,25 +19,24 @@ constexpr size_t kLineCapacity = 100;  // at most 99 characters of a line count
 // report options it picked up from the environment) are passed over.
 bool readVersionFromFile(const char* path, char* version)
 {
-    FILE* file = openTextFile(path);
-    if (file == nullptr)
+    TextFile file = openTextFile(path);
+    if (!file)
         return false;
     char line[kLineCapacity];
     bool atLineStart = true;
     bool found = false;
-    while (!found && std::fgets(line, sizeof line, file) != nullptr) {
+    while (!found && std::fgets(line, sizeof line, file.get()) != nullptr) {
         if (atLineStart)
             found = parseVersionLine(line, version, kTextBufferSize);
         atLineStart = std::strchr(line, '\n') != nullptr;
     }
-    std::fclose(file);
     if (found)
         logInfo("Java version: %s", version);
     return found;
 }
 } // namespace
 
-void setVersionRunTimeoutForTests(unsigned milliseconds)
+void setVersionRunTimeout(unsigned milliseconds)
 {
     versionRunTimeout = milliseconds != 0 ? milliseconds : kVersionRunTimeoutMs;
 }
@@ -73,7 +72,6 @@ bool getJavaVersion(const char* javaExe, const FileStamp& stamp, char* version)
     } else if (exitCode != 0) {
         writeCachedVersion(javaExe, stamp, kFailedRunVersion);
     }
-    closeProcess(child);
     if (!finished || exitCode != 0) {
         deleteFileAt(errorFile);
         return false;

@@ -11,5 +11,5 @@ constexpr unsigned kVersionRunTimeoutMs = 60000;
 // is not started again while its file time is unchanged.
 bool getJavaVersion(const char* javaExe, const FileStamp& stamp, char* version);
 
-// Shortens the bound (unit tests only; 0 restores it).
-void setVersionRunTimeoutForTests(unsigned milliseconds);
+// Changes the bound of later runs (0 restores kVersionRunTimeoutMs).
+void setVersionRunTimeout(unsigned milliseconds);

@@ -2,15 +2,14 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
-#include "launch/expand_variables.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
-
-CreateJavaVmFunction createJavaVmEntry = nullptr;
+#include "payload/expand_variables.h"
 
 const char* const kVmKinds[5] = {"hotspot", "client", "server", "classic", "jrockit"};
 
@@ -37,7 +36,7 @@ void setPath(const char* value)
 }
 } // namespace
 
-void* tryJvmDll(const char* binDirectory, const char* kind)
+LibraryHandle tryJvmDll(const char* binDirectory, const char* kind)
 {
     char path[kTextBufferSize];
     formatBounded(path, sizeof path, "%s\\%s\\jvm.dll", binDirectory, kind);
@@ -45,7 +44,7 @@ void* tryJvmDll(const char* binDirectory, const char* kind)
     return loadLibraryFile(path);
 }
 
-void* loadFromBinDirectory(const char* javaExecutable)
+LibraryHandle loadFromBinDirectory(const char* javaExecutable)
 {
     std::string exe(javaExecutable);
     size_t cut = executableNameLength(exe) + 1;  // the name and the separator before it
@@ -61,27 +60,27 @@ void* loadFromBinDirectory(const char* javaExecutable)
         logInfo("PATH would exceed %d characters; %s not added", static_cast<int>(kMaxEnvironmentValue),
                 binDirectory.c_str());
 
-    void* library = nullptr;
+    LibraryHandle library;
     char preferred[kVmKindCapacity];
     getString(cfg::kPreferredVmKind, preferred, sizeof preferred);
     if (preferred[0] != '\0')
         library = tryJvmDll(binDirectory.c_str(), preferred);
-    if (library == nullptr) {
+    if (!library) {
         for (const char* kind : kVmKinds) {
             library = tryJvmDll(binDirectory.c_str(), kind);
-            if (library != nullptr)
+            if (library)
                 break;
         }
-        if (library == nullptr && extended)
+        if (!library && extended)
             setPath(pathWasSet ? oldPath.c_str() : nullptr);
     }
     return library;
 }
 
-void* loadJvmLibrary(const char* javaExecutable)
+LibraryHandle loadJvmLibrary(const char* javaExecutable)
 {
-    void* library = loadFromBinDirectory(javaExecutable);
-    if (library != nullptr)
+    LibraryHandle library = loadFromBinDirectory(javaExecutable);
+    if (library)
         return library;
     // The runtime inside a JDK, when the executable was the JDK's own.
     std::string exe(javaExecutable);
@@ -91,28 +90,30 @@ void* loadJvmLibrary(const char* javaExecutable)
     return loadFromBinDirectory(retry.c_str());
 }
 
-bool bindCreateJavaVM(void* library)
+bool bindCreateJavaVM(LaunchState& state, LibraryHandle library)
 {
-    if (library == nullptr)
+    if (!library)
         return false;
     void* entry = librarySymbol(library, "JNI_CreateJavaVM");
     if (entry == nullptr)
         return false;
-    createJavaVmEntry = reinterpret_cast<CreateJavaVmFunction>(entry);
+    state.createJavaVm = reinterpret_cast<CreateJavaVmFunction>(entry);
+    library.release();  // the JVM's library is never unloaded
     return true;
 }
 
-bool loadJvmForExecutable(const char* javaExecutable)
+bool loadJvmForExecutable(LaunchState& state, const char* javaExecutable)
 {
     logInfo("Trying to load JVM-DLL from %s", javaExecutable);
-    void* library = loadJvmLibrary(javaExecutable);
-    setRuntimeHome(javaExecutable);
-    if (library == nullptr)
+    LibraryHandle library = loadJvmLibrary(javaExecutable);
+    setRuntimeHome(state, javaExecutable);
+    bool loaded = library.isOpen();
+    if (!loaded)
         logError("Could not get DLL-Handle.");
-    bool bound = bindCreateJavaVM(library);
+    bool bound = bindCreateJavaVM(state, std::move(library));
     if (!bound)
         logError("Could not load functions");
-    if (library == nullptr || !bound)
+    if (!loaded || !bound)
         return false;
     logInfo("Loading of JVM-DLL successful");
     return true;

@@ -6,12 +6,18 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fs/unique_handle.h"
+
 // ---- registry --------------------------------------------------------------
 enum class RegRoot { CurrentUser, LocalMachine };
 
-struct RegKey {
-    intptr_t raw = 0;  // 0: not open
+struct RegKeyTraits {
+    using Raw = intptr_t;
+    static constexpr Raw kNone = 0;
+    static void close(Raw raw);
 };
+// An open registry key; closed when it goes.
+using RegKey = UniqueHandle<RegKeyTraits>;
 
 constexpr uint32_t kRegString = 1;        // REG_SZ
 constexpr uint32_t kRegExpandString = 2;  // REG_EXPAND_SZ
@@ -21,19 +27,26 @@ constexpr uint32_t kRegBinary = 3;        // REG_BINARY
 bool regOpenRead(RegRoot root, const char* path, RegKey* key);
 // Creates or opens path under root: non-volatile, all access.
 bool regCreate(RegRoot root, const char* path, RegKey* key);
-void regClose(RegKey& key);
 // The value's bytes into buf; false when it is missing or does not fit in cap.
-bool regQueryValue(RegKey key, const char* name, void* buf, uint32_t cap, uint32_t* size, uint32_t* type);
-bool regSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size);
+bool regQueryValue(const RegKey& key, const char* name, void* buf, uint32_t cap, uint32_t* size, uint32_t* type);
+bool regSetValue(const RegKey& key, const char* name, uint32_t type, const void* data, uint32_t size);
 
 enum class RegEnum { Ok, NoMore, TooLong, Failed };
 // Name of the index-th sub-key (capacity cap, terminator included).
-RegEnum regEnumSubKey(RegKey key, uint32_t index, char* name, uint32_t cap);
+RegEnum regEnumSubKey(const RegKey& key, uint32_t index, char* name, uint32_t cap);
 
 // ---- hidden child processes ---------------------------------------------------
+struct ProcessTraits {
+    using Raw = intptr_t;
+    static constexpr Raw kNone = 0;
+    static void close(Raw raw);
+};
+using ProcessHandle = UniqueHandle<ProcessTraits>;
+// A started child: its process and main thread, closed when it goes (the
+// child itself runs on).
 struct ChildProcess {
-    intptr_t process = 0;
-    intptr_t thread = 0;
+    ProcessHandle process;
+    ProcessHandle thread;
 };
 
 constexpr unsigned kWaitForever = 0xFFFFFFFFu;
@@ -45,10 +58,9 @@ constexpr unsigned kWaitForever = 0xFFFFFFFFu;
 // without it. false: not started, *error holds the system's error code.
 bool startHiddenProcess(const char* commandLine, const char* stderrPath, ChildProcess* child, unsigned* error);
 // true when the child ended within timeoutMs; *exitCode is then its exit code.
-bool waitForProcess(ChildProcess child, unsigned timeoutMs, unsigned* exitCode);
+bool waitForProcess(const ChildProcess& child, unsigned timeoutMs, unsigned* exitCode);
 // Ends the child with exitCode and waits briefly until it is gone.
-void terminateProcess(ChildProcess child, unsigned exitCode);
-void closeProcess(ChildProcess& child);
+void terminateProcess(const ChildProcess& child, unsigned exitCode);
 
 // ---- names -------------------------------------------------------------------
 // GetShortPathNameA; false when it fails or does not fit.

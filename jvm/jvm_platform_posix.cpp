@@ -1,5 +1,6 @@
 // Host implementation of the JVM search's OS services: real child processes
-// (posix_spawn) and an in-memory registry for the unit tests.
+// (posix_spawn). The host has no registry: the test bed brings an in-memory one
+// (tests/support/registry_memory.cpp).
 #include "jvm/jvm_platform.h"
 
 #include <cerrno>
@@ -7,7 +8,6 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <map>
 #include <signal.h>
 #include <spawn.h>
 #include <string>
@@ -16,80 +16,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "jvm/registry_memory.h"
 
 extern char** environ;
 
 namespace {
-
-// ---- in-memory registry -------------------------------------------------------
-struct MemoryValue {
-    uint32_t type = 0;
-    std::vector<unsigned char> data;
-};
-
-struct MemoryKey {
-    std::string name;  // last component, as created
-    std::map<std::string, MemoryValue> values;  // by lower-cased name
-};
-
-struct MemoryRegistry {
-    std::map<std::string, MemoryKey> keys;  // by lower-cased full path, root included
-    std::map<intptr_t, std::string> open;
-    intptr_t nextHandle = 1;
-    bool denyUser = false;
-    bool denyMachine = false;
-    bool failEnumeration = false;
-};
-
-MemoryRegistry& registry()
-{
-    static MemoryRegistry instance;
-    return instance;
-}
-
-std::string lowered(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-std::string fullKeyPath(RegRoot root, const char* path)
-{
-    std::string full = root == RegRoot::CurrentUser ? "hkcu" : "hklm";
-    std::string rest(path);
-    while (!rest.empty() && rest.back() == '\\')
-        rest.pop_back();
-    if (!rest.empty())
-        full += "\\" + rest;
-    return full;
-}
-
-RegKey openHandle(const std::string& lowerPath)
-{
-    RegKey key;
-    key.raw = registry().nextHandle++;
-    registry().open[key.raw] = lowerPath;
-    return key;
-}
-
-const std::string* pathOf(RegKey key)
-{
-    auto found = registry().open.find(key.raw);
-    return found == registry().open.end() ? nullptr : &found->second;
-}
-
-MemoryKey* keyOf(RegKey key)
-{
-    const std::string* path = pathOf(key);
-    if (path == nullptr)
-        return nullptr;
-    auto found = registry().keys.find(*path);
-    return found == registry().keys.end() ? nullptr : &found->second;
-}
 
 // ---- processes -----------------------------------------------------------------
 // The command line split the way Windows programs split theirs, simplified:
@@ -135,109 +65,6 @@ long long nowMillis()
 
 } // namespace
 
-void resetRegistryForTests()
-{
-    registry() = MemoryRegistry();
-}
-
-int openRegistryKeysForTests()
-{
-    return static_cast<int>(registry().open.size());
-}
-
-void denyRegistryWritesForTests(RegRoot root, bool deny)
-{
-    (root == RegRoot::CurrentUser ? registry().denyUser : registry().denyMachine) = deny;
-}
-
-void failRegistryEnumerationForTests(bool fail)
-{
-    registry().failEnumeration = fail;
-}
-
-bool regOpenRead(RegRoot root, const char* path, RegKey* key)
-{
-    std::string lowerPath = lowered(fullKeyPath(root, path));
-    if (registry().keys.count(lowerPath) == 0)
-        return false;
-    *key = openHandle(lowerPath);
-    return true;
-}
-
-bool regCreate(RegRoot root, const char* path, RegKey* key)
-{
-    if (root == RegRoot::CurrentUser ? registry().denyUser : registry().denyMachine)
-        return false;
-    std::string full = fullKeyPath(root, path);
-    // Every ancestor exists too, as on Windows.
-    size_t from = 0;
-    while (true) {
-        size_t separator = full.find('\\', from);
-        std::string prefix = full.substr(0, separator);
-        MemoryKey& made = registry().keys[lowered(prefix)];
-        if (made.name.empty())
-            made.name = prefix.substr(prefix.rfind('\\') == std::string::npos ? 0 : prefix.rfind('\\') + 1);
-        if (separator == std::string::npos)
-            break;
-        from = separator + 1;
-    }
-    *key = openHandle(lowered(full));
-    return true;
-}
-
-void regClose(RegKey& key)
-{
-    registry().open.erase(key.raw);
-    key.raw = 0;
-}
-
-bool regQueryValue(RegKey key, const char* name, void* buf, uint32_t cap, uint32_t* size, uint32_t* type)
-{
-    MemoryKey* opened = keyOf(key);
-    if (opened == nullptr)
-        return false;
-    auto found = opened->values.find(lowered(name));
-    if (found == opened->values.end() || found->second.data.size() > cap)
-        return false;
-    if (!found->second.data.empty())
-        std::memcpy(buf, found->second.data.data(), found->second.data.size());
-    *size = static_cast<uint32_t>(found->second.data.size());
-    *type = found->second.type;
-    return true;
-}
-
-bool regSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size)
-{
-    MemoryKey* opened = keyOf(key);
-    if (opened == nullptr)
-        return false;
-    MemoryValue& value = opened->values[lowered(name)];
-    value.type = type;
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    value.data.assign(bytes, bytes + size);
-    return true;
-}
-
-RegEnum regEnumSubKey(RegKey key, uint32_t index, char* name, uint32_t cap)
-{
-    const std::string* path = pathOf(key);
-    if (path == nullptr || registry().failEnumeration)
-        return RegEnum::Failed;
-    std::string prefix = *path + "\\";
-    uint32_t seen = 0;
-    for (const auto& [lowerPath, child] : registry().keys) {
-        if (lowerPath.compare(0, prefix.size(), prefix) != 0 || lowerPath.find('\\', prefix.size()) != std::string::npos)
-            continue;
-        if (seen++ != index)
-            continue;
-        if (child.name.size() + 1 > cap)
-            return RegEnum::TooLong;
-        std::memcpy(name, child.name.c_str(), child.name.size() + 1);
-        return RegEnum::Ok;
-    }
-    return RegEnum::NoMore;
-}
-
 bool startHiddenProcess(const char* commandLine, const char* stderrPath, ChildProcess* child, unsigned* error)
 {
     std::vector<std::string> words = splitWindowsCommandLine(commandLine);
@@ -270,14 +97,19 @@ bool startHiddenProcess(const char* commandLine, const char* stderrPath, ChildPr
     *error = static_cast<unsigned>(status);
     if (status != 0)
         return false;
-    child->process = pid;
-    child->thread = 0;
+    child->process.reset(pid);
+    child->thread.reset();
     return true;
 }
 
-bool waitForProcess(ChildProcess child, unsigned timeoutMs, unsigned* exitCode)
+// A process id needs no closing.
+void ProcessTraits::close(Raw)
 {
-    pid_t pid = static_cast<pid_t>(child.process);
+}
+
+bool waitForProcess(const ChildProcess& child, unsigned timeoutMs, unsigned* exitCode)
+{
+    pid_t pid = static_cast<pid_t>(child.process.get());
     int status = 0;
     if (timeoutMs == kWaitForever) {
         pid_t done;
@@ -306,17 +138,12 @@ bool waitForProcess(ChildProcess child, unsigned timeoutMs, unsigned* exitCode)
     return false;
 }
 
-void terminateProcess(ChildProcess child, unsigned)
+void terminateProcess(const ChildProcess& child, unsigned)
 {
-    pid_t pid = static_cast<pid_t>(child.process);
+    pid_t pid = static_cast<pid_t>(child.process.get());
     ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);
-}
-
-void closeProcess(ChildProcess& child)
-{
-    child = ChildProcess();
 }
 
 bool shortPathName(const char* path, char* out, size_t cap)

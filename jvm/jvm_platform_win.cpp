@@ -11,9 +11,9 @@ HKEY rootKey(RegRoot root)
     return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
 
-HKEY toKey(RegKey key)
+HKEY toKey(const RegKey& key)
 {
-    return reinterpret_cast<HKEY>(key.raw);
+    return reinterpret_cast<HKEY>(key.get());
 }
 
 HANDLE toHandle(intptr_t raw)
@@ -42,7 +42,7 @@ bool regOpenRead(RegRoot root, const char* path, RegKey* key)
     HKEY opened = nullptr;
     if (RegOpenKeyExA(rootKey(root), path, 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return false;
-    key->raw = reinterpret_cast<intptr_t>(opened);
+    key->reset(reinterpret_cast<intptr_t>(opened));
     return true;
 }
 
@@ -52,18 +52,16 @@ bool regCreate(RegRoot root, const char* path, RegKey* key)
     if (RegCreateKeyExA(rootKey(root), path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &created,
                         nullptr) != ERROR_SUCCESS)
         return false;
-    key->raw = reinterpret_cast<intptr_t>(created);
+    key->reset(reinterpret_cast<intptr_t>(created));
     return true;
 }
 
-void regClose(RegKey& key)
+void RegKeyTraits::close(Raw raw)
 {
-    if (key.raw != 0)
-        RegCloseKey(toKey(key));
-    key.raw = 0;
+    RegCloseKey(reinterpret_cast<HKEY>(raw));
 }
 
-bool regQueryValue(RegKey key, const char* name, void* buf, uint32_t cap, uint32_t* size, uint32_t* type)
+bool regQueryValue(const RegKey& key, const char* name, void* buf, uint32_t cap, uint32_t* size, uint32_t* type)
 {
     DWORD got = cap;
     DWORD kind = 0;
@@ -74,12 +72,12 @@ bool regQueryValue(RegKey key, const char* name, void* buf, uint32_t cap, uint32
     return true;
 }
 
-bool regSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size)
+bool regSetValue(const RegKey& key, const char* name, uint32_t type, const void* data, uint32_t size)
 {
     return RegSetValueExA(toKey(key), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
-RegEnum regEnumSubKey(RegKey key, uint32_t index, char* name, uint32_t cap)
+RegEnum regEnumSubKey(const RegKey& key, uint32_t index, char* name, uint32_t cap)
 {
     DWORD length = cap;
     LONG status = RegEnumKeyExA(toKey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
@@ -117,34 +115,31 @@ bool startHiddenProcess(const char* commandLine, const char* stderrPath, ChildPr
         CloseHandle(errorFile);
     if (!started)
         return false;
-    child->process = reinterpret_cast<intptr_t>(info.hProcess);
-    child->thread = reinterpret_cast<intptr_t>(info.hThread);
+    child->process.reset(reinterpret_cast<intptr_t>(info.hProcess));
+    child->thread.reset(reinterpret_cast<intptr_t>(info.hThread));
     return true;
 }
 
-bool waitForProcess(ChildProcess child, unsigned timeoutMs, unsigned* exitCode)
+void ProcessTraits::close(Raw raw)
 {
-    DWORD waited = WaitForSingleObject(toHandle(child.process), timeoutMs == kWaitForever ? INFINITE : timeoutMs);
+    CloseHandle(toHandle(raw));
+}
+
+bool waitForProcess(const ChildProcess& child, unsigned timeoutMs, unsigned* exitCode)
+{
+    DWORD waited =
+        WaitForSingleObject(toHandle(child.process.get()), timeoutMs == kWaitForever ? INFINITE : timeoutMs);
     DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(toHandle(child.process), &code);
+    GetExitCodeProcess(toHandle(child.process.get()), &code);
     *exitCode = code;
     return waited == WAIT_OBJECT_0;
 }
 
-void terminateProcess(ChildProcess child, unsigned exitCode)
+void terminateProcess(const ChildProcess& child, unsigned exitCode)
 {
-    TerminateProcess(toHandle(child.process), exitCode);
+    TerminateProcess(toHandle(child.process.get()), exitCode);
     // Until it is gone it may still hold files the caller wants to delete.
-    WaitForSingleObject(toHandle(child.process), 5000);
-}
-
-void closeProcess(ChildProcess& child)
-{
-    if (child.process != 0)
-        CloseHandle(toHandle(child.process));
-    if (child.thread != 0)
-        CloseHandle(toHandle(child.thread));
-    child = ChildProcess();
+    WaitForSingleObject(toHandle(child.process.get()), 5000);
 }
 
 bool shortPathName(const char* path, char* out, size_t cap)

@@ -8,13 +8,13 @@
 #include "fs/paths.h"
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
-#include "installer/pack200.h"
 #include "jvm/java_check.h"
 #include "jvm/jvm_platform.h"
+#include "jvm/pack200.h"
 #include "jvm/registry_jvms.h"
-#include "launch/expand_variables.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
+#include "payload/expand_variables.h"
 
 const char* const kPreferredLocationFile = "\\.quillmere\\pref_jre.cfg";
 const char* const kInstallerLocationFile = "\\.quillmere\\inst_jre.cfg";
@@ -96,18 +96,18 @@ JvmSource testEntry(char letter, const char* text, char* javaExe, const Limits& 
     return JvmSource::None;
 }
 
-JvmSource mainPass(const std::string& sequence, char* javaExe, char* foundLocation, const Limits& limits)
+JvmSource mainPass(const LaunchState& state, const std::string& sequence, char* javaExe, char* foundLocation,
+                   const Limits& limits)
 {
     JvmSource source = JvmSource::None;
     forEachEntry(sequence, [&](char letter, const char* text) {
-        char expanded[kTextBufferSize];
-        copyBounded(expanded, sizeof expanded, text);
-        expandVariables(expanded);
-        logInfo("Testing location %s (type %c)", expanded, letter);
-        source = testEntry(letter, expanded, javaExe, limits);
+        BoundedText expanded(text);
+        expandVariables(expanded, state);
+        logInfo("Testing location %s (type %c)", expanded.c_str(), letter);
+        source = testEntry(letter, expanded.c_str(), javaExe, limits);
         if (source == JvmSource::None)
             return false;
-        copyBounded(foundLocation, kTextBufferSize, source == JvmSource::Registry ? "" : expanded);
+        copyBounded(foundLocation, kTextBufferSize, source == JvmSource::Registry ? "" : expanded.c_str());
         return true;
     });
     return source;
@@ -148,14 +148,13 @@ bool readLocationFile(char* line, const char* fileName)
     getFullPath(path, directory, true);
     if (!appendBounded(path, sizeof path, fileName))
         return false;
-    FILE* file = openTextFile(path);
-    if (file == nullptr)
+    TextFile file = openTextFile(path);
+    if (!file)
         return false;
-    bool read = std::fgets(line, static_cast<int>(kTextBufferSize), file) != nullptr;
+    bool read = std::fgets(line, static_cast<int>(kTextBufferSize), file.get()) != nullptr;
     size_t length = read ? std::strlen(line) : 0;
     // A first line longer than the buffer would give a cut, wrong directory.
-    bool whole = length == 0 || line[length - 1] == '\n' || std::feof(file);
-    std::fclose(file);
+    bool whole = length == 0 || line[length - 1] == '\n' || std::feof(file.get());
     if (!read || length == 0)
         return false;
     if (!whole) {
@@ -201,17 +200,20 @@ bool checkSearchPath(char* javaExe, const char* minimum, const char* maximum)
     return verifyJavaExe(javaExe, minimum, maximum, false, true);
 }
 
-JvmSource searchJvm(char* javaExe, char* foundLocation)
+JvmSource searchJvm(const LaunchState& state, BoundedText& javaExeText, BoundedText& foundLocationText)
 {
     logInfo("Searching for a JVM");
-    javaExe[0] = '\0';
-    foundLocation[0] = '\0';
+    // The steps below fill buffers of 8192 bytes.
+    javaExeText = BoundedText(kTextBufferSize);
+    foundLocationText = BoundedText(kTextBufferSize);
+    char* javaExe = javaExeText.data();
+    char* foundLocation = foundLocationText.data();
     std::string sequence = readSetting(cfg::kSearchSequence);
     Limits limits = readLimits();
 
     if (tryLocationFile(kPreferredLocationFile, "preferred", javaExe, foundLocation, limits))
         return JvmSource::Directory;
-    JvmSource source = mainPass(sequence, javaExe, foundLocation, limits);
+    JvmSource source = mainPass(state, sequence, javaExe, foundLocation, limits);
     if (source != JvmSource::None)
         return source;
     if (tryLocationFile(kInstallerLocationFile, "installer", javaExe, foundLocation, limits))

@@ -3,6 +3,8 @@
 // a last pass over the sequence's directories without version rules, and the
 // variables KVELL_JAVA_HOME and QUILLMERE_JAVA_HOME. Buffers hold 8192 bytes.
 #pragma once
+#include "fs/bounded_text.h"
+#include "payload/launch_state.h"
 
 // How the search found the runtime.
 enum class JvmSource { None = 0, SearchPath = 1, Directory = 2, Environment = 3, Registry = 4 };
@@ -14,7 +16,8 @@ extern const char* const kInstallerLocationFile;
 // Stops at the first runtime that fits the version limits. foundLocation receives
 // the directory, the variable name or the S entry's text that succeeded ("" for
 // the registry).
-JvmSource searchJvm(char* javaExe, char* foundLocation);
+// Entries are expanded with state's values.
+JvmSource searchJvm(const LaunchState& state, BoundedText& javaExe, BoundedText& foundLocation);
 
 // directory is taken against the launcher's directory and, when packed, restored
 // first. With skipVersionCheck it is accepted without looking at the runtime.

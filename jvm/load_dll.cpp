@@ -45,11 +45,11 @@ void showLoadFailure(JvmSource source)
 }
 } // namespace
 
-bool LoadDLL(bool showErrors, const char* location, bool locationIsExecutable)
+bool LoadDLL(LaunchState& state, bool showErrors, const char* location, bool locationIsExecutable)
 {
     logInfo("LoadDLL (%d, %s, %d)", showErrors ? 1 : 0, location != nullptr ? location : "(null)",
             locationIsExecutable ? 1 : 0);
-    std::string javaExe(kTextBufferSize, '\0');
+    BoundedText javaExe;
     JvmSource source = JvmSource::Directory;
     if (location != nullptr) {
         logInfo("Got JRE location %s (java exe: %d)", location, locationIsExecutable ? 1 : 0);
@@ -60,8 +60,8 @@ bool LoadDLL(bool showErrors, const char* location, bool locationIsExecutable)
             return false;
         }
     } else {
-        std::string foundLocation(kTextBufferSize, '\0');
-        source = searchJvm(javaExe.data(), foundLocation.data());
+        BoundedText foundLocation;
+        source = searchJvm(state, javaExe, foundLocation);
         if (source == JvmSource::None) {
             logError("No JVM found");
             if (showErrors)
@@ -69,7 +69,7 @@ bool LoadDLL(bool showErrors, const char* location, bool locationIsExecutable)
             return false;
         }
     }
-    if (loadJvmForExecutable(javaExe.c_str()))
+    if (loadJvmForExecutable(state, javaExe.c_str()))
         return true;
     if (showErrors)
         showLoadFailure(source);

@@ -36,7 +36,6 @@ bool scanLocatedJvms(RegRoot root, char* javaExe, char* version, const char* min
             found = true;
         }
     }
-    regClose(key);
     return found;
 }
 
@@ -61,7 +60,8 @@ void registerLocatedJvm(const char* javaExe)
     char keyPath[kTextBufferSize];
     if (!registryKeyFor(kLocatedJvmsKey, javaExe, keyPath, sizeof keyPath))
         return;
+    // Creating the key is all: it is closed again at once.
     RegKey key;
-    if (regCreate(RegRoot::LocalMachine, keyPath, &key) || regCreate(RegRoot::CurrentUser, keyPath, &key))
-        regClose(key);
+    if (!regCreate(RegRoot::LocalMachine, keyPath, &key))
+        regCreate(RegRoot::CurrentUser, keyPath, &key);
 }

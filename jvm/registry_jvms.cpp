@@ -86,7 +86,6 @@ bool findEnumeratedJvm(char* javaExe, char* version, const char* minimum, const 
         if (isKeyVersionInRange(name, minimum, maximum))
             names.emplace_back(name);
     }
-    regClose(key);
 
     std::sort(names.begin(), names.end());
     for (auto it = names.rbegin(); it != names.rend(); ++it) {

@@ -8,7 +8,7 @@
 const char* const kVersionCacheKey = "SOFTWARE\\brisco-labworks\\kvell\\jvms";
 const char* const kLocatedJvmsKey = "SOFTWARE\\brisco-labworks\\kvell\\locatedjvms";
 
-bool queryRegistryString(RegKey key, const char* name, char* buf, size_t cap)
+bool queryRegistryString(const RegKey& key, const char* name, char* buf, size_t cap)
 {
     if (cap == 0)
         return false;
@@ -42,7 +42,6 @@ bool readRegistryString(RegRoot root, const char* path, const char* name, char* 
         return false;
     }
     bool read = queryRegistryString(key, name, buf, cap);
-    regClose(key);
     return read;
 }
 

@@ -10,7 +10,7 @@ extern const char* const kLocatedJvmsKey;   // one sub-key per located Java exec
 
 // A string value (REG_SZ or REG_EXPAND_SZ, not expanded) of an open key into buf,
 // always terminated; false when it is missing, of another type or does not fit.
-bool queryRegistryString(RegKey key, const char* name, char* buf, size_t cap);
+bool queryRegistryString(const RegKey& key, const char* name, char* buf, size_t cap);
 // Opens path under root for reading, reads one string value, closes.
 bool readRegistryString(RegRoot root, const char* path, const char* name, char* buf, size_t cap);
 

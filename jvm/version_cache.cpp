@@ -32,7 +32,6 @@ bool readCachedVersion(const char* javaExe, const FileStamp& stamp, char* versio
     bool sameTime = regQueryValue(key, "LastWriteTime", stored, sizeof stored, &size, &type) && size == 8 &&
                     std::memcmp(stored, expected, 8) == 0;
     bool read = sameTime && queryRegistryString(key, "Version", version, kTextBufferSize);
-    regClose(key);
     return read;
 }
 
@@ -47,5 +46,4 @@ void writeCachedVersion(const char* javaExe, const FileStamp& stamp, const char*
     fileStampBytes(stamp, bytes);
     regSetValue(key, "LastWriteTime", kRegBinary, bytes, sizeof bytes);
     regSetValue(key, "Version", kRegString, version, static_cast<uint32_t>(std::strlen(version) + 1));
-    regClose(key);
 }

@@ -6,17 +6,12 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
-#include "jvm/jvm_library.h"
-#include "launch/expand_variables.h"
 #include "launch/option_assembly.h"
-#include "launcher/command_line.h"
-#include "launcher/launcher_state.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
+#include "payload/expand_variables.h"
+#include "payload/split_command_line.h"
 #include "payload/temp_dir.h"
-
-JavaVM* javaVm = nullptr;
-JNIEnv* jniEnv = nullptr;
 
 namespace {
 constexpr char kMainSignature[] = "([Ljava/lang/String;)V";
@@ -28,24 +23,16 @@ VmOptions vmOptions;
 std::vector<JavaVMOption> vmOptionArray;
 JavaVMInitArgs vmInitArgs;
 
-WideString wideFromFileCodePage(const char* text)
-{
-    static thread_local WideChar wide[kTextBufferSize];
-    if (toWideFileCodePage(text, wide, static_cast<int>(kTextBufferSize)) == 0)
-        return WideString();
-    return WideString(wide);
-}
-
 // Entries 103 and 105: expanded and made a full path, case kept.
-WideString pathArgument(int enabledId, int pathId)
+WideString pathArgument(const LaunchState& state, int enabledId, int pathId)
 {
     if (getInt(enabledId) == 0)
         return WideString();
-    char configured[kTextBufferSize];
-    getString(pathId, configured, sizeof configured);
-    expandVariables(configured);
+    BoundedText configured;
+    getString(pathId, configured.data(), configured.capacity());
+    expandVariables(configured, state);
     char full[kTextBufferSize];
-    getFullPath(full, configured, true);
+    getFullPath(full, configured.c_str(), true);
     return wideFromFileCodePage(full);
 }
 
@@ -61,9 +48,9 @@ bool isJArgument(const WideString& arg)
     fatalErrorById(cfg::kMsgCannotStartJava);
 }
 
-bool exceptionPending()
+bool exceptionPending(JNIEnv* env)
 {
-    return jniEnv->ExceptionOccurred() != nullptr;
+    return env->ExceptionOccurred() != nullptr;
 }
 } // namespace
 
@@ -73,36 +60,30 @@ std::string firstRunMarkerPath()
     getString(cfg::kQuillmereDirectory, configured, sizeof configured);
     char full[kTextBufferSize];
     getFullPath(full, configured, true);
-    const char relative[] = {'.', 'q', 'u', 'i', 'l', 'l', 'm', 'e', 'r', 'e', kPathSeparator,
-                             'f', 'i', 'r', 's', 't', 'r', 'u', 'n', '\0'};
+    char directory[kTextBufferSize];
+    joinPath(directory, sizeof directory, full, ".quillmere");
     char marker[kTextBufferSize];
-    joinPath(marker, sizeof marker, full, relative);
+    joinPath(marker, sizeof marker, directory, "firstrun");
     return marker;
 }
 
-ArgList buildMainArguments(const ArgList& commandLine)
+ArgList buildMainArguments(const LaunchState& state, const ArgList& commandLine)
 {
     ArgList args;
     args.push_back(getInt(cfg::kProgramType) == kWindowedProgram ? KW("true") : KW("false"));
     char mainClass[kTextBufferSize];
     getString(cfg::kMainClass, mainClass, sizeof mainClass);
-    WideString widened;
-    for (const char* p = mainClass; *p != '\0'; ++p)
-        widened.push_back(static_cast<WideChar>(static_cast<unsigned char>(*p)));
-    args.push_back(widened);
-    args.push_back(pathArgument(cfg::kFirstPathArgEnabled, cfg::kFirstPathArg));
-    args.push_back(pathArgument(cfg::kSecondPathArgEnabled, cfg::kSecondPathArg));
+    args.push_back(wideFromLatin1(mainClass));
+    args.push_back(pathArgument(state, cfg::kFirstPathArgEnabled, cfg::kFirstPathArg));
+    args.push_back(pathArgument(state, cfg::kSecondPathArgEnabled, cfg::kSecondPathArg));
     args.push_back(getInt(cfg::kBooleanArg) != 0 ? KW("true") : KW("false"));
     if (!commandLine.empty())
         args.push_back(commandLine[0]);
 
-    char configured[kTextBufferSize];
-    getString(cfg::kProgramArguments, configured, sizeof configured);
-    expandVariables(configured);
-    static thread_local WideChar wide[kTextBufferSize];
-    if (toWideAnsi(configured, wide, static_cast<int>(kTextBufferSize)) == 0)
-        wide[0] = 0;
-    splitCommandLine(wide, args);
+    BoundedText configured;
+    getString(cfg::kProgramArguments, configured.data(), configured.capacity());
+    expandVariables(configured, state);
+    splitCommandLine(wideFromAnsi(configured.c_str()).c_str(), args);
 
     bool withholdJ = getInt(cfg::kJArgumentsToVm) != 0;
     for (size_t i = 1; i < commandLine.size(); ++i) {
@@ -113,28 +94,28 @@ ArgList buildMainArguments(const ArgList& commandLine)
     return args;
 }
 
-bool checkFirstRun()
+bool checkFirstRun(JNIEnv* env)
 {
     std::string marker = firstRunMarkerPath();
     if (!fileExists(marker.c_str()))
         return true;
-    jclass firstRun = jniEnv->FindClass(kFirstRunClass);
+    jclass firstRun = env->FindClass(kFirstRunClass);
     if (firstRun == nullptr)
         fatalErrorById(cfg::kMsgInternalError, "14");
-    jmethodID method = jniEnv->GetStaticMethodID(firstRun, "firstRun", kFirstRunSignature);
+    jmethodID method = env->GetStaticMethodID(firstRun, "firstRun", kFirstRunSignature);
     if (method == nullptr)
         fatalErrorById(cfg::kMsgInternalError, "15");
-    jboolean answer = jniEnv->CallStaticBooleanMethod(firstRun, method);
-    if (exceptionPending()) {
-        jniEnv->ExceptionDescribe();
+    jboolean answer = env->CallStaticBooleanMethod(firstRun, method);
+    if (exceptionPending(env)) {
+        env->ExceptionDescribe();
         return false;
     }
     return answer == JNI_TRUE;
 }
 
-bool callMain(const ArgList& commandLine)
+bool callMain(const LaunchState& state, JNIEnv* env, const ArgList& commandLine)
 {
-    if (flavourLetter == 'i' && !checkFirstRun()) {
+    if (state.flavourLetter == 'i' && !checkFirstRun(env)) {
         logInfo("checkFirstRun stopped further execution");
         return true;
     }
@@ -145,21 +126,21 @@ bool callMain(const ArgList& commandLine)
             *p = '/';
     }
     logInfo("main class: %s", className);
-    jclass launcher = jniEnv->FindClass(className);
+    jclass launcher = env->FindClass(className);
     if (launcher == nullptr) {
         logError("could not find main class");
         fatalErrorById(cfg::kMsgLauncherClassMissing);
     }
-    jmethodID mainMethod = jniEnv->GetStaticMethodID(launcher, "main", kMainSignature);
+    jmethodID mainMethod = env->GetStaticMethodID(launcher, "main", kMainSignature);
     if (mainMethod == nullptr) {
         logError("could not find main method");
         fatalErrorById(cfg::kMsgMainMethodMissing);
     }
 
-    ArgList args = buildMainArguments(commandLine);
+    ArgList args = buildMainArguments(state, commandLine);
     logInfo("param count: %d", static_cast<int>(args.size()));
-    jclass stringClass = jniEnv->FindClass("java/lang/String");
-    jobjectArray array = jniEnv->NewObjectArray(static_cast<jsize>(args.size()), stringClass, nullptr);
+    jclass stringClass = env->FindClass("java/lang/String");
+    jobjectArray array = env->NewObjectArray(static_cast<jsize>(args.size()), stringClass, nullptr);
     if (array == nullptr)
         jvmOutOfMemory("paramArray");
     for (size_t i = 0; i < args.size(); ++i) {
@@ -167,48 +148,50 @@ bool callMain(const ArgList& commandLine)
         if (fromWideFileCodePage(args[i].c_str(), narrow, static_cast<int>(sizeof narrow), nullptr) == 0)
             narrow[0] = '\0';
         logInfo("param %d: %s", static_cast<int>(i), narrow);
-        jstring text = jniEnv->NewString(reinterpret_cast<const jchar*>(args[i].c_str()),
+        jstring text = env->NewString(reinterpret_cast<const jchar*>(args[i].c_str()),
                                          static_cast<jsize>(args[i].size()));
         if (text == nullptr)
             jvmOutOfMemory("jstr");
-        jniEnv->SetObjectArrayElement(array, static_cast<jsize>(i), text);
+        env->SetObjectArrayElement(array, static_cast<jsize>(i), text);
     }
     logInfo("calling main");
-    jniEnv->CallStaticVoidMethod(launcher, mainMethod, array);
+    env->CallStaticVoidMethod(launcher, mainMethod, array);
     logInfo("main returned");
-    if (exceptionPending()) {
+    if (exceptionPending(env)) {
         logError("an exception occured");
-        jniEnv->ExceptionDescribe();
+        env->ExceptionDescribe();
         return false;
     }
     return true;
 }
 
-bool createJvm(const ArgList& commandLine, const std::vector<std::string>& properties)
+bool createJvm(const LaunchState& state, const ArgList& commandLine, const std::vector<std::string>& properties,
+               JvmSession* session)
 {
-    buildVmInitArgs(commandLine, properties, vmOptions, vmOptionArray, &vmInitArgs);
+    buildVmInitArgs(state, commandLine, properties, vmOptions, vmOptionArray, &vmInitArgs);
     logInfo("Creating JVM");
-    if (createJavaVmEntry == nullptr)
+    if (state.createJavaVm == nullptr)
         return false;
-    return createJavaVmEntry(&javaVm, reinterpret_cast<void**>(&jniEnv), &vmInitArgs) == 0;
+    return state.createJavaVm(&session->vm, reinterpret_cast<void**>(&session->env), &vmInitArgs) == 0;
 }
 
-bool launchProgram(const ArgList& commandLine, bool destroyAfterMain)
+bool launchProgram(const LaunchState& state, const ArgList& commandLine, bool destroyAfterMain)
 {
     logInfo("launching program");
-    std::vector<std::string> properties = buildLauncherProperties();
-    if (!createJvm(commandLine, properties)) {
+    std::vector<std::string> properties = buildLauncherProperties(state);
+    JvmSession session;
+    if (!createJvm(state, commandLine, properties, &session)) {
         logError("could not initialize JVM");
         return false;
     }
     logInfo("JVM created");
-    if (!callMain(commandLine)) {
+    if (!callMain(state, session.env, commandLine)) {
         logError("could not call main");
         return false;
     }
     if (destroyAfterMain) {
         logInfo("dest JVM");
-        javaVm->DestroyJavaVM();
+        session.vm->DestroyJavaVM();
     }
     logInfo("launch done");
     return true;

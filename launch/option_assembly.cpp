@@ -6,13 +6,10 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
-#include "instance/instance_state.h"
-#include "launch/expand_variables.h"
-#include "launcher/command_line.h"
-#include "launcher/launcher_state.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
-#include "payload/included_files.h"
+#include "payload/expand_variables.h"
+#include "payload/split_command_line.h"
 #include "payload/temp_dir.h"
 
 namespace {
@@ -56,37 +53,25 @@ bool appendToClassPath(ClassPathBuffer& buffer, const char* text)
     return true;
 }
 
-std::string narrowFromWide(const WideString& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (WideChar c : text)
-        out.push_back(static_cast<char>(static_cast<unsigned char>(c)));
-    return out;
-}
-
 void splitWords(const char* text, std::vector<std::string>* words)
 {
-    static thread_local WideChar wide[kTextBufferSize];
-    if (toWideAnsi(text, wide, static_cast<int>(kTextBufferSize)) == 0)
-        wide[0] = 0;
     ArgList list;
-    splitCommandLine(wide, list);
+    splitCommandLine(wideFromAnsi(text).c_str(), list);
     for (const WideString& word : list)
-        words->push_back(narrowFromWide(word));
+        words->push_back(latin1FromWide(word));
 }
 
-std::vector<std::string> buildLauncherProperties()
+std::vector<std::string> buildLauncherProperties(const LaunchState& state)
 {
     std::vector<std::string> properties;
     char buf[kTextBufferSize];
-    if (instanceSemaphoreName[0] != '\0') {
-        formatBounded(buf, sizeof buf, "-D%s=%s", "kvell.semaphoreName", instanceSemaphoreName);
+    if (!state.instanceSemaphoreName.empty()) {
+        formatBounded(buf, sizeof buf, "-D%s=%s", "kvell.semaphoreName", state.instanceSemaphoreName.c_str());
         properties.emplace_back(buf);
     }
-    if (manualJre)
+    if (state.manualJre)
         properties.emplace_back("-Dkvell.manualJre=true");
-    if (flavourLetter == 'i')
+    if (state.flavourLetter == 'i')
         properties.emplace_back("-Dkvell.isQuillmere=true");
     formatBounded(buf, sizeof buf, "-D%s=%s", "kvell.moduleName", getLauncherPath());
     properties.emplace_back(buf);
@@ -96,9 +81,9 @@ std::vector<std::string> buildLauncherProperties()
         formatBounded(buf, sizeof buf, "-D%s=%s", "kvell.processCommFile", name);
         properties.emplace_back(buf);
     }
-    formatBounded(buf, sizeof buf, "-D%s=%s", "kvell.tempDir", extractionDir);
+    formatBounded(buf, sizeof buf, "-D%s=%s", "kvell.tempDir", state.extractionDir.c_str());
     properties.emplace_back(buf);
-    formatBounded(buf, sizeof buf, "-D%s=%d", "kvell.unextractedPosition", static_cast<int>(unextractedPosition));
+    formatBounded(buf, sizeof buf, "-D%s=%d", "kvell.unextractedPosition", static_cast<int>(state.unextractedPosition));
     properties.emplace_back(buf);
     // The whole PATH, however long (Windows allows 32767 characters).
     std::string libraryPath = "-Djava.library.path=";
@@ -116,27 +101,27 @@ std::vector<std::string> buildLauncherProperties()
     return properties;
 }
 
-void addConfiguredVmOptions(const ArgList& commandLine, VmOptions& vm)
+void addConfiguredVmOptions(const LaunchState& state, const ArgList& commandLine, VmOptions& vm)
 {
-    char configured[kTextBufferSize];
-    getString(cfg::kVmOptions, configured, sizeof configured);
-    expandVariables(configured);
+    BoundedText configured;
+    getString(cfg::kVmOptions, configured.data(), configured.capacity());
+    expandVariables(configured, state);
     std::vector<std::string> words;
-    splitWords(configured, &words);
+    splitWords(configured.c_str(), &words);
     logInfo("adding options\n");
     for (size_t i = 0; i < words.size(); ++i) {
         if (words[i] == "-include-options" && i + 1 < words.size()) {
             std::string joined = words[i] + " " + words[i + 1];
             ++i;
-            handleVmOptionLine(joined.c_str(), vm);
+            handleVmOptionLine(joined.c_str(), vm, state);
         } else {
-            handleVmOptionLine(words[i].c_str(), vm);
+            handleVmOptionLine(words[i].c_str(), vm, state);
         }
     }
     if (getInt(cfg::kJArgumentsToVm) != 0) {
         for (const WideString& arg : commandLine) {
             if (arg.size() >= 2 && arg[0] == '-' && arg[1] == 'J')
-                handleVmOptionLine(narrowFromWide(arg.substr(2)).c_str(), vm);
+                handleVmOptionLine(latin1FromWide(arg.substr(2)).c_str(), vm, state);
         }
     }
 }
@@ -171,7 +156,7 @@ bool appendArchivesInDirectory(ClassPathBuffer& buffer, const char* directory, c
     return true;
 }
 
-void appendConfiguredClassPath(ClassPathBuffer& buffer)
+void appendConfiguredClassPath(const LaunchState& state, ClassPathBuffer& buffer)
 {
     char configured[kTextBufferSize];
     getString(cfg::kClassPath, configured, sizeof configured);
@@ -179,9 +164,9 @@ void appendConfiguredClassPath(ClassPathBuffer& buffer)
     for (const std::string& entry : splitList(configured)) {
         char kind = entry[0];
         bool required = entry.size() > 1 && entry[1] == '1';
-        char value[kTextBufferSize];
-        copyBounded(value, sizeof value, entry.size() > 2 ? entry.c_str() + 2 : "");
-        expandVariables(value);
+        BoundedText expanded(entry.size() > 2 ? entry.c_str() + 2 : "");
+        expandVariables(expanded, state);
+        const char* value = expanded.c_str();
         bool found = false;
         if (kind == 'A' || kind == 'D') {
             static thread_local char resolved[kPathListBufferSize];
@@ -202,16 +187,16 @@ void appendConfiguredClassPath(ClassPathBuffer& buffer)
     }
 }
 
-void buildVmInitArgs(const ArgList& commandLine, const std::vector<std::string>& properties, VmOptions& vm,
-                     std::vector<JavaVMOption>& optionArray, JavaVMInitArgs* args)
+void buildVmInitArgs(const LaunchState& state, const ArgList& commandLine, const std::vector<std::string>& properties,
+                     VmOptions& vm, std::vector<JavaVMOption>& optionArray, JavaVMInitArgs* args)
 {
     for (const std::string& property : properties)
         vm.options.push_back(property);
-    addConfiguredVmOptions(commandLine, vm);
+    addConfiguredVmOptions(state, commandLine, vm);
     std::string defaultName;
-    FILE* defaults = openDefaultVmOptionsFile(&defaultName);
-    logInfo("default vmoptions file: %p", static_cast<void*>(defaults));
-    readVmOptionsFile(defaults, vm, defaultName);
+    TextFile defaults = openDefaultVmOptionsFile(&defaultName);
+    logInfo("default vmoptions file: %p", static_cast<void*>(defaults.get()));
+    readVmOptionsFile(std::move(defaults), vm, state, defaultName);
 
     ClassPathBuffer classPath;
     classPath.text = kClassPathOption;
@@ -220,12 +205,12 @@ void buildVmInitArgs(const ArgList& commandLine, const std::vector<std::string>&
         appendToClassPath(classPath, overrides.prepend->c_str());
         appendToClassPath(classPath, kPathListSeparator);
     }
-    appendArchivesInDirectory(classPath, extractionDir, "jar");
-    appendArchivesInDirectory(classPath, extractionDir, "zip");
+    appendArchivesInDirectory(classPath, state.extractionDir.c_str(), "jar");
+    appendArchivesInDirectory(classPath, state.extractionDir.c_str(), "zip");
     if (overrides.replace)
         appendToClassPath(classPath, overrides.replace->c_str());
     else
-        appendConfiguredClassPath(classPath);
+        appendConfiguredClassPath(state, classPath);
     if (overrides.append) {
         if (!endsWith(classPath.text, kPathListSeparator[0]))
             appendToClassPath(classPath, kPathListSeparator);

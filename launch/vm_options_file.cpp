@@ -1,12 +1,11 @@
 #include "launch/vm_options_file.h"
 
 #include <cstring>
-#include <memory>
 
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
-#include "launch/expand_variables.h"
+#include "payload/expand_variables.h"
 
 namespace {
 
@@ -41,34 +40,32 @@ void trimLine(char* line)
         line[--len] = '\0';
 }
 
-void includeOptionsFile(const char* rest, VmOptions& vm)
+void includeOptionsFile(const char* rest, VmOptions& vm, const LaunchState& state)
 {
-    char name[kTextBufferSize];
-    copyBounded(name, sizeof name, rest);
-    expandVariables(name);
-    FILE* file = openTextFile(name);
-    logInfo("adding vmoptions from <%s> (%p)", name, static_cast<void*>(file));
-    if (file == nullptr)
+    BoundedText expanded(rest);
+    expandVariables(expanded, state);
+    const char* name = expanded.c_str();
+    TextFile file = openTextFile(name);
+    logInfo("adding vmoptions from <%s> (%p)", name, static_cast<void*>(file.get()));
+    if (!file)
         return;
     std::string key = fileKey(name);
     for (const std::string& open : vm.openFiles) {
         if (open == key) {
             logInfo("vmoptions file <%s> includes itself; include ignored", name);
-            std::fclose(file);
             return;
         }
     }
     if (static_cast<int>(vm.openFiles.size()) >= kMaxVmOptionsNesting) {
         logInfo("vmoptions includes nested deeper than %d at <%s>; include ignored", kMaxVmOptionsNesting, name);
-        std::fclose(file);
         return;
     }
-    readVmOptionsFile(file, vm, name);
+    readVmOptionsFile(std::move(file), vm, state, name);
 }
 
 } // namespace
 
-FILE* openDefaultVmOptionsFile(std::string* opened)
+TextFile openDefaultVmOptionsFile(std::string* opened)
 {
     const char* exe = getLauncherPath();
     char longPath[kTextBufferSize];
@@ -79,9 +76,10 @@ FILE* openDefaultVmOptionsFile(std::string* opened)
     size_t len = std::strlen(first);
     first[len >= 4 ? len - 4 : 0] = '\0';
     appendBounded(first, sizeof first, ".vmoptions");
-    FILE* file = openTextFile(first);
-    logInfo("vmoptions: exe file: %s, long: %s, opts1: %s, file: %p", exe, longPath, first, static_cast<void*>(file));
-    if (file != nullptr) {
+    TextFile file = openTextFile(first);
+    logInfo("vmoptions: exe file: %s, long: %s, opts1: %s, file: %p", exe, longPath, first,
+            static_cast<void*>(file.get()));
+    if (file) {
         if (opened != nullptr)
             *opened = first;
         return file;
@@ -89,33 +87,32 @@ FILE* openDefaultVmOptionsFile(std::string* opened)
     char second[kTextBufferSize];
     formatBounded(second, sizeof second, "%s.vmoptions", longPath);
     file = openTextFile(second);
-    logInfo("vmoptions: opts2: %s, file: %p", second, static_cast<void*>(file));
-    if (file != nullptr && opened != nullptr)
+    logInfo("vmoptions: opts2: %s, file: %p", second, static_cast<void*>(file.get()));
+    if (file && opened != nullptr)
         *opened = second;
     return file;
 }
 
-void readVmOptionsFile(FILE* file, VmOptions& vm, const std::string& name)
+void readVmOptionsFile(TextFile file, VmOptions& vm, const LaunchState& state, const std::string& name)
 {
-    if (file == nullptr)
+    if (!file)
         return;
     vm.openFiles.push_back(name.empty() ? std::string() : fileKey(name.c_str()));
-    auto line = std::make_unique<char[]>(kTextBufferSize);
-    while (std::fgets(line.get(), static_cast<int>(kTextBufferSize), file) != nullptr) {
-        trimLine(line.get());
+    BoundedText line;
+    while (std::fgets(line.data(), static_cast<int>(line.capacity()), file.get()) != nullptr) {
+        trimLine(line.data());
         if (line[0] == '\0' || line[0] == '#')
             continue;
-        expandVariables(line.get());
-        handleVmOptionLine(line.get(), vm);
+        expandVariables(line, state);
+        handleVmOptionLine(line.c_str(), vm, state);
     }
-    std::fclose(file);
     vm.openFiles.pop_back();
 }
 
-void handleVmOptionLine(const char* line, VmOptions& vm)
+void handleVmOptionLine(const char* line, VmOptions& vm, const LaunchState& state)
 {
     if (startsWith(line, "-include-options ")) {
-        includeOptionsFile(line + 17, vm);
+        includeOptionsFile(line + 17, vm, state);
     } else if (startsWith(line, "-classpath ")) {
         vm.overrides.replace = std::string(line + 11);
     } else if (startsWith(line, "-classpath/p ")) {

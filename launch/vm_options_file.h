@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "fs/platform.h"
+#include "payload/launch_state.h"
+
 struct ClassPathOverrides {
     std::optional<std::string> replace;
     std::optional<std::string> prepend;
@@ -22,10 +25,11 @@ struct VmOptions {
 
 constexpr int kMaxVmOptionsNesting = 16;
 
-// "<launcher without .exe>.vmoptions", else "<launcher>.vmoptions"; nullptr when
+// "<launcher without .exe>.vmoptions", else "<launcher>.vmoptions"; empty when
 // neither exists. name (optional) receives the path of the file opened.
-FILE* openDefaultVmOptionsFile(std::string* name = nullptr);
-// Handles every line of file and closes it; nothing when file is nullptr.
-// name identifies the file for the include-cycle check.
-void readVmOptionsFile(FILE* file, VmOptions& vm, const std::string& name = std::string());
-void handleVmOptionLine(const char* line, VmOptions& vm);
+TextFile openDefaultVmOptionsFile(std::string* name = nullptr);
+// Handles every line of file; nothing when file is empty.
+// name identifies the file for the include-cycle check. Lines are expanded with
+// state's values.
+void readVmOptionsFile(TextFile file, VmOptions& vm, const LaunchState& state, const std::string& name = std::string());
+void handleVmOptionLine(const char* line, VmOptions& vm, const LaunchState& state);

@@ -10,13 +10,13 @@
 #include "diag/log.h"
 #include "fs/platform.h"
 #include "jvm/jvm_library.h"
-#include "launch/expand_variables.h"
 #include "launch/java_vm_launcher.h"
 #include "launcher/init_launcher.h"
-#include "launcher/launcher_state.h"
 #include "launcher/switches.h"
 #include "launcher/work_preparation.h"
 #include "payload/config_ids.h"
+#include "payload/expand_variables.h"
+#include "payload/launch_state.h"
 
 namespace {
 bool consoleAlwaysReady()
@@ -47,31 +47,32 @@ int main(int argc, char** argv)
         return 2;
     }
     setenv("KVELL_LAUNCHER_PATH", full, 1);
-    messageBoxErrors = false;  // the host has no message boxes
+    setMessageBoxErrors(false);  // the host has no message boxes
 
     logInfo("Init");
-    initLauncher(nullptr);
-    messageBoxErrors = false;
+    static LaunchState state;
+    initLauncher(state, nullptr);
+    setMessageBoxErrors(false);
     ArgList args;
     args.push_back(wideFromUtf8(full));
     for (int i = 2; i < argc; ++i)
         args.push_back(wideFromUtf8(argv[i]));
-    applySwitches(args, consoleAlwaysReady);
+    applySwitches(state, args, consoleAlwaysReady);
     logInfo("Init done");
     logInfo("Starting work");
-    prepareWorkingDirectory(nullptr);
+    prepareWorkingDirectory(state, nullptr);
 
     std::string home = hostJdkHome();
     std::string libjvm = home + "/lib/server/libjvm.so";
     logInfo("Trying to load JVM-DLL from %s", libjvm.c_str());
-    setRuntimeHome((home + "/bin/java.exe").c_str());
-    if (!bindCreateJavaVM(loadLibraryFile(libjvm.c_str()))) {
+    setRuntimeHome(state, (home + "/bin/java.exe").c_str());
+    if (!bindCreateJavaVM(state, loadLibraryFile(libjvm.c_str()))) {
         logError("Could not load %s", libjvm.c_str());
         std::fprintf(stderr, "kvellrun: error: no JVM at %s (set JAVA_HOME to a JDK)\n", libjvm.c_str());
         exitNow(1);
     }
-    changeToExtractionDir();
-    if (!launchProgram(args, true)) {
+    changeToExtractionDir(state);
+    if (!launchProgram(state, args, true)) {
         logError("Could not start JVM");
         fatalErrorById(cfg::kMsgCannotStartJava);
     }

@@ -13,13 +13,13 @@
 #include "installer/reboot.h"
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
-#include "launcher/command_line.h"
 #include "launcher/init_launcher.h"
-#include "launcher/launcher_state.h"
 #include "launcher/switches.h"
 #include "launcher/work_sequence.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
+#include "payload/launch_state.h"
+#include "payload/split_command_line.h"
 
 namespace {
 constexpr char kRebootCommand[] = "__qmr_reboot";
@@ -64,39 +64,41 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         return 0;
     }
     logInfo("Init");
+    // The process's launch state: lives until the process ends, as the Java
+    // program runs inside runWork.
+    static LaunchState state;
     if (commandLine != nullptr &&
         std::strncmp(commandLine, kLanguageRestartPrefix, std::strlen(kLanguageRestartPrefix)) == 0) {
-        languageRestart = true;
-        quiet = true;
+        state.languageRestart = true;
+        state.quiet = true;
     }
     InitCommonControls();
-    initLauncher(instance);
+    initLauncher(state, instance);
 
     ArgList args;
     splitCommandLine(commandLineWide().c_str(), args);
-    if (applySwitches(args, attachConsole) == SwitchResult::NoConsole) {
+    if (applySwitches(state, args, attachConsole) == SwitchResult::NoConsole) {
         MessageBoxA(nullptr, "Error: Could not allocate console.", "quillmere", MB_OK);
         std::exit(1);
     }
 
-    appInstance = instance;
     logInfo("Init done");
 
-    if (!quiet && readInstallStarted()) {
+    if (!state.quiet && readInstallStarted()) {
         // An earlier installation started and did not finish: offer the manual choice.
         WideChar text[kTextBufferSize];
         WideChar caption[kTextBufferSize];
         getWideString(cfg::kWUnfinishedInstallQuestion, text);
         getWideString(cfg::kWAppTitle, caption);
         if (MessageBoxW(nullptr, text, caption, MB_YESNO | MB_ICONWARNING) == IDYES)
-            manualJre = true;
+            state.manualJre = true;
     }
 
-    if (quiet)
+    if (state.quiet)
         logInfo("Quiet installer.");
     // The progress dialog is not part of this build yet: every mode runs the
     // work on this thread, as quiet mode and entry 155 do.
-    runWork(nullptr);
+    runWork(state, nullptr);
     args.clear();
     return 0;
 }

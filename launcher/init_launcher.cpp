@@ -1,21 +1,20 @@
 #include "launcher/init_launcher.h"
 
 #include "fs/paths.h"
-#include "launcher/launcher_state.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 #include "payload/load_payload.h"
 
-void initLauncher(void* instance)
+void initLauncher(LaunchState& state, void* instance)
 {
-    loadPayload();
-    appInstance = instance;
+    loadPayload(state);
+    state.appInstance = instance;
 
     char flavour[kTextBufferSize];
     getString(cfg::kFlavour, flavour, sizeof flavour);
-    flavourLetter = flavour[0];
+    state.flavourLetter = flavour[0];
 
-    if (!languageRestart) {
+    if (!state.languageRestart) {
         char configured[kTextBufferSize];
         getString(cfg::kWorkingDirectory, configured, sizeof configured);
         if (configured[0] != '\0') {

@@ -7,17 +7,16 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
-#include "launch/expand_variables.h"
-#include "launcher/launcher_state.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
+#include "payload/expand_variables.h"
 #include "payload/included_files.h"
 
 namespace {
 // Not a fatal error: this exit leaves the log to the exit handler.
-[[noreturn]] void reportExtractionFailure(void* dialog, int result)
+[[noreturn]] void reportExtractionFailure(const LaunchState& state, void* dialog, int result)
 {
-    if (!quiet) {
+    if (!state.quiet) {
         WideChar text[kTextBufferSize];
         WideChar caption[kTextBufferSize];
         getWideString(result == kCopyWriteFailed ? cfg::kWExtractWriteFailed : cfg::kWExtractReadFailed, text);
@@ -29,22 +28,22 @@ namespace {
 }
 } // namespace
 
-void changeToExtractionDir()
+void changeToExtractionDir(const LaunchState& state)
 {
-    if (!setCurrentDirectoryPath(extractionDir))
-        logError("Could not change working dir to %s", extractionDir);
+    if (!setCurrentDirectoryPath(state.extractionDir.c_str()))
+        logError("Could not change working dir to %s", state.extractionDir.c_str());
 }
 
-void addNativeLibraryPath()
+void addNativeLibraryPath(const LaunchState& state)
 {
-    char dirs[kTextBufferSize];
-    getString(cfg::kNativeLibraryDirs, dirs, sizeof dirs);
-    logInfo("native lib dir is %s", dirs);
-    expandVariables(dirs);
-    static char resolved[kPathListBufferSize];
-    resolvePathList(resolved, dirs, sizeof resolved);
+    BoundedText dirs;
+    getString(cfg::kNativeLibraryDirs, dirs.data(), dirs.capacity());
+    logInfo("native lib dir is %s", dirs.c_str());
+    expandVariables(dirs, state);
+    BoundedText resolved(kPathListBufferSize);
+    resolvePathList(resolved.data(), dirs.c_str(), resolved.capacity());
     // PATH may be as long as Windows allows; it is never written back shortened.
-    std::string value = resolved;
+    std::string value = resolved.c_str();
     if (!value.empty() && value.back() != kPathListSeparator[0])
         value += kPathListSeparator;
     std::string current;
@@ -58,16 +57,16 @@ void addNativeLibraryPath()
     putRuntimeEnvironment("PATH", value.c_str());
 }
 
-void prepareWorkingDirectory(void* dialog)
+void prepareWorkingDirectory(LaunchState& state, void* dialog)
 {
-    if (languageRestart) {
-        currentDirectoryPath(extractionDir, sizeof extractionDir);
+    if (state.languageRestart) {
+        currentDirectoryPath(state.extractionDir.data(), state.extractionDir.capacity());
     } else {
-        int result = extractIncludedFiles(extractionDir);
+        int result = extractIncludedFiles(state);
         if (result != 0)
-            reportExtractionFailure(dialog, result);
-        addNativeLibraryPath();
-        changeToExtractionDir();
+            reportExtractionFailure(state, dialog, result);
+        addNativeLibraryPath(state);
+        changeToExtractionDir(state);
     }
     char cwd[kTextBufferSize];
     currentDirectoryPath(cwd, sizeof cwd);

@@ -1,8 +1,9 @@
 // The first steps of the work: the included files extracted and their directory
 // made current, the native library directories on PATH.
 #pragma once
+#include "payload/launch_state.h"
 
-void prepareWorkingDirectory(void* dialog);
-void addNativeLibraryPath();
-// Makes extractionDir current; logs when it cannot (always so without files).
-void changeToExtractionDir();
+void prepareWorkingDirectory(LaunchState& state, void* dialog);
+void addNativeLibraryPath(const LaunchState& state);
+// Makes state.extractionDir current; logs when it cannot (always so without files).
+void changeToExtractionDir(const LaunchState& state);

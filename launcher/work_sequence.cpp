@@ -11,24 +11,18 @@
 #include "installer/progress.h"
 #include "jvm/load_dll.h"
 #include "launch/java_vm_launcher.h"
-#include "launcher/command_line.h"
-#include "launcher/launcher_state.h"
 #include "launcher/work_preparation.h"
 #include "payload/config_ids.h"
-#include "payload/included_files.h"
-
-bool jreIncluded = false;
-int progressTotal = 0;
-int progressPosition = 0;
+#include "payload/split_command_line.h"
 
 namespace {
 constexpr int kExitNoRuntime = 83;
 constexpr int kProgressTotalSearched = 80;
 
 // No runtime was found (or the user wants to choose one by hand).
-void obtainMissingRuntime()
+void obtainMissingRuntime(const LaunchState& state)
 {
-    if (quiet) {
+    if (state.quiet) {
         logError("No JRE found");
         std::printf("no jre found\n");
         std::fflush(stdout);
@@ -41,54 +35,55 @@ void obtainMissingRuntime()
     fatalErrorById(cfg::kMsgNoJreFound, "64");
 }
 
-void lookForIncludedRuntime()
+void lookForIncludedRuntime(LaunchState& state)
 {
+    bool& jreIncluded = state.jreIncluded;
     char jre[kTextBufferSize];
     fullPathName("jre.tar.gz", jre, sizeof jre, nullptr);
     logInfo("Full JRE path: %s", jre);
     jreIncluded = fileExists(jre);
-    if (!jreIncluded && languageRestart) {
+    if (!jreIncluded && state.languageRestart) {
         fullPathName("jre", jre, sizeof jre, nullptr);
         logInfo("Checking extracted JRE: %s", jre);
         jreIncluded = fileExists(jre);
     }
     logInfo("%s", jreIncluded ? "JRE included" : "No JRE included");
-    if (manualJre && jreIncluded) {
+    if (state.manualJre && jreIncluded) {
         logInfo("Included JRE not used because of manual switch");
         jreIncluded = false;
     }
 }
 } // namespace
 
-int runWork(void* dialog)
+int runWork(LaunchState& state, void* dialog)
 {
     logInfo("Starting work");
     setProgressBarPosition(dialog, 1);
-    prepareWorkingDirectory(dialog);
-    lookForIncludedRuntime();
-    if (jreIncluded) {
+    prepareWorkingDirectory(state, dialog);
+    lookForIncludedRuntime(state);
+    if (state.jreIncluded) {
         // Unpacking an included runtime is not part of this build yet: look on
         // the machine instead, as the included-runtime step does when it fails.
         logError("Included runtime archives are not supported yet; searching the machine");
-        jreIncluded = false;
+        state.jreIncluded = false;
     }
-    if (!jreIncluded) {
+    if (!state.jreIncluded) {
         writeInstallStarted(true);
-        bool found = !manualJre && LoadDLL(false, nullptr, false);
+        bool found = !state.manualJre && LoadDLL(state, false, nullptr, false);
         if (!found)
-            obtainMissingRuntime();
+            obtainMissingRuntime(state);
     }
-    changeToExtractionDir();
-    if (!languageRestart) {
-        progressTotal = kProgressTotalSearched;
-        progressPosition = 0;
-        setProgressBarRange(dialog, progressTotal);
+    changeToExtractionDir(state);
+    if (!state.languageRestart) {
+        state.progressTotal = kProgressTotalSearched;
+        state.progressPosition = 0;
+        setProgressBarRange(dialog, state.progressTotal);
     }
     writeInstallStarted(true);
 
     ArgList args;
     splitCommandLine(commandLineWide().c_str(), args);
-    if (!launchProgram(args, true)) {
+    if (!launchProgram(state, args, true)) {
         logError("Could not start JVM");
         fatalErrorById(cfg::kMsgCannotStartJava);
     }

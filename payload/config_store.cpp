@@ -3,11 +3,29 @@
 #include <climits>
 #include <cstring>
 
+#include "diag/message_texts.h"
 #include "fs/text_buffer.h"
+#include "payload/config_ids.h"
+
+namespace {
+// Error messages are configuration texts: diag looks them up here.
+bool lendTextsToMessages()
+{
+    MessageTexts texts;
+    texts.text = getString;
+    texts.wideText = getWideString;
+    texts.caption = cfg::kMsgCaption;
+    texts.wideCaption = cfg::kWAppTitle;
+    setMessageTexts(texts);
+    return true;
+}
+} // namespace
 
 ConfigStore& configStore()
 {
     static ConfigStore store;
+    static const bool lent = lendTextsToMessages();
+    (void)lent;
     return store;
 }
 

@@ -15,9 +15,6 @@
 #include "payload/scramble.h"
 #include "payload/temp_dir.h"
 
-char extractionDir[kTextBufferSize] = {0};
-int64_t unextractedPosition = 0;
-
 namespace {
 constexpr uint32_t kCopyBufferSize = 8192;
 
@@ -50,7 +47,7 @@ void descrambleBuffer(unsigned char* data, size_t size)
         data[i] ^= kScrambleByte;
 }
 
-int copyBytes(FileHandle source, FileHandle target, int64_t size, bool descramble)
+int copyBytes(const FileHandle& source, const FileHandle& target, int64_t size, bool descramble)
 {
     alignas(16) static thread_local unsigned char buffer[kCopyBufferSize];
     int64_t copied = 0;
@@ -79,7 +76,7 @@ int copyBytes(FileHandle source, FileHandle target, int64_t size, bool descrambl
     return kCopyOk;
 }
 
-int copyIncludedFile(FileHandle launcher, const char* target)
+int copyIncludedFile(const FileHandle& launcher, const char* target)
 {
     int64_t size = 0;
     if (!readLong(launcher, &size))
@@ -90,31 +87,29 @@ int copyIncludedFile(FileHandle launcher, const char* target)
     FileHandle out = createFileWrite(target);
     if (!isOpen(out))
         fatalErrorById(cfg::kMsgInternalError, "11");
-    int result = copyBytes(launcher, out, size, true);
-    closeFile(out);
-    return result;
+    return copyBytes(launcher, out, size, true);
 }
 
-int extractIncludedFiles(char* dir)
+int extractIncludedFiles(LaunchState& state)
 {
     logInfo("extracting files");
     int count = getInt(cfg::kIncludedFileCount);
     logInfo("Included files: %d", count);
-    dir[0] = '\0';
-    unextractedPosition = 0;
+    BoundedText& dirText = state.extractionDir;
+    dirText.clear();
+    state.unextractedPosition = 0;
+    char* dir = dirText.data();
     if (count <= 0)
         return kCopyOk;
 
     FileHandle launcher = openLauncherFile();
-    seekFile(launcher, includedFilesOffset);
+    seekFile(launcher, state.includedFilesOffset);
     char tempFile[kTextBufferSize];
     makeTempFileName(tempFile);
-    formatBounded(dir, kTextBufferSize, "%s_dir", tempFile);
+    dirText.format("%s_dir", tempFile);
     logInfo("Temp dir: %s", dir);
-    if (!createDirectoryAt(dir)) {
-        closeFile(launcher);
+    if (!createDirectoryAt(dir))
         fatalErrorById(cfg::kMsgInternalError, "7");
-    }
 
     char names[kTextBufferSize];
     getString(cfg::kIncludedFileNames, names, sizeof names);
@@ -134,21 +129,18 @@ int extractIncludedFiles(char* dir)
         }
         if (result < 0) {
             unsigned error = lastSystemError();
-            closeFile(launcher);
             removeExtractionDir(dir);
             std::printf("error %d\n", static_cast<int>(error));
             fatalError("Internal Error: readLong");
         }
         if (result != kCopyOk) {
             logError("Failed to extract %s", target);
-            closeFile(launcher);
             removeExtractionDir(dir);
             return result;
         }
         ++extracted;
     }
-    unextractedPosition = tellFile(launcher);
-    closeFile(launcher);
+    state.unextractedPosition = tellFile(launcher);
     logInfo("extracting files done");
     return kCopyOk;
 }

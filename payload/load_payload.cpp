@@ -9,8 +9,6 @@
 #include "payload/config_store.h"
 #include "payload/payload_reader.h"
 
-int64_t includedFilesOffset = 0;
-
 namespace {
 constexpr int kWindowedProgram = 1;
 constexpr int kMessageBoxProgram = 5;
@@ -27,12 +25,10 @@ FileHandle openLauncherFile()
     return file;
 }
 
-void loadPayload()
+void loadPayload(LaunchState& state)
 {
-    FileHandle file = openLauncherFile();
     PayloadLayout layout;
-    PayloadStatus status = readPayload(file, configStore(), &layout);
-    closeFile(file);
+    PayloadStatus status = readPayload(openLauncherFile(), configStore(), &layout);
     if (status != PayloadStatus::Ok) {
         if (status == PayloadStatus::ReadInt || status == PayloadStatus::ReadShort) {
             std::printf("error %d\n", static_cast<int>(layout.systemError));
@@ -40,9 +36,9 @@ void loadPayload()
         }
         fatalError(payloadStatusText(status));
     }
-    includedFilesOffset = layout.includedFilesOffset;
+    state.includedFilesOffset = layout.includedFilesOffset;
 
     int type = getInt(cfg::kProgramType);
     if (type != kWindowedProgram && type != kMessageBoxProgram)
-        messageBoxErrors = false;
+        setMessageBoxErrors(false);
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-bool readExact(FileHandle file, void* buffer, uint32_t size)
+bool readExact(const FileHandle& file, void* buffer, uint32_t size)
 {
     uint32_t got = 0;
     return readFileBytes(file, buffer, size, &got) && got >= size;
@@ -20,7 +20,7 @@ uint32_t littleEndian32(const unsigned char* b)
 }
 
 // Bytes left behind the current position; a length beyond it cannot be read.
-int64_t remainingBytes(FileHandle file)
+int64_t remainingBytes(const FileHandle& file)
 {
     int64_t size = sizeOfFile(file);
     int64_t at = tellFile(file);
@@ -28,7 +28,7 @@ int64_t remainingBytes(FileHandle file)
 }
 
 // Reads a length-prefixed block; the caller interprets the bytes.
-TextRead readBlock(FileHandle file, std::vector<unsigned char>* bytes, bool evenLength)
+TextRead readBlock(const FileHandle& file, std::vector<unsigned char>* bytes, bool evenLength)
 {
     int32_t length = 0;
     if (!readInt(file, &length))
@@ -43,7 +43,7 @@ TextRead readBlock(FileHandle file, std::vector<unsigned char>* bytes, bool even
 
 } // namespace
 
-bool readShort(FileHandle file, int16_t* value)
+bool readShort(const FileHandle& file, int16_t* value)
 {
     unsigned char b[2];
     if (!readExact(file, b, 2))
@@ -52,7 +52,7 @@ bool readShort(FileHandle file, int16_t* value)
     return true;
 }
 
-bool readInt(FileHandle file, int32_t* value)
+bool readInt(const FileHandle& file, int32_t* value)
 {
     unsigned char b[4];
     if (!readExact(file, b, 4))
@@ -61,7 +61,7 @@ bool readInt(FileHandle file, int32_t* value)
     return true;
 }
 
-bool readLong(FileHandle file, int64_t* value)
+bool readLong(const FileHandle& file, int64_t* value)
 {
     unsigned char b[8];
     if (!readExact(file, b, 8))
@@ -71,7 +71,7 @@ bool readLong(FileHandle file, int64_t* value)
     return true;
 }
 
-TextRead readString(FileHandle file, std::string* value)
+TextRead readString(const FileHandle& file, std::string* value)
 {
     std::vector<unsigned char> bytes;
     TextRead result = readBlock(file, &bytes, false);
@@ -80,7 +80,7 @@ TextRead readString(FileHandle file, std::string* value)
     return result;
 }
 
-TextRead readWString(FileHandle file, WideString* value)
+TextRead readWString(const FileHandle& file, WideString* value)
 {
     std::vector<unsigned char> bytes;
     TextRead result = readBlock(file, &bytes, true);
@@ -97,7 +97,7 @@ namespace {
 
 // The header walk, with its log lines when logging is on. Positions are 64-bit so
 // that damaged headers cannot wrap around.
-PayloadStatus walkHeaders(FileHandle file, PayloadLayout* layout, bool log)
+PayloadStatus walkHeaders(const FileHandle& file, PayloadLayout* layout, bool log)
 {
     int32_t peOffset = 0;
     if (!seekFile(file, 60) || !readInt(file, &peOffset))
@@ -135,12 +135,12 @@ PayloadStatus failWithError(PayloadLayout* layout, PayloadStatus status)
 
 } // namespace
 
-bool findPayloadStart(FileHandle file, PayloadLayout* layout)
+bool findPayloadStart(const FileHandle& file, PayloadLayout* layout)
 {
     return walkHeaders(file, layout, false) == PayloadStatus::Ok;
 }
 
-PayloadStatus readPayload(FileHandle file, ConfigStore& store, PayloadLayout* layout)
+PayloadStatus readPayload(const FileHandle& file, ConfigStore& store, PayloadLayout* layout)
 {
     PayloadStatus status = walkHeaders(file, layout, true);
     if (status != PayloadStatus::Ok)

@@ -11,14 +11,14 @@
 constexpr uint32_t kPayloadMagic = 0xE8E413D5u;
 
 // Each reads at the current position with one read of the exact length.
-bool readShort(FileHandle file, int16_t* value);
-bool readInt(FileHandle file, int32_t* value);
-bool readLong(FileHandle file, int64_t* value);
+bool readShort(const FileHandle& file, int16_t* value);
+bool readInt(const FileHandle& file, int32_t* value);
+bool readLong(const FileHandle& file, int64_t* value);
 // 4-byte length L (read with readInt), then L bytes. Lengths that are negative or
 // run past the end of the file fail without allocating.
 enum class TextRead { Ok, LengthFailed, TextFailed };
-TextRead readString(FileHandle file, std::string* value);
-TextRead readWString(FileHandle file, WideString* value);  // L must be even
+TextRead readString(const FileHandle& file, std::string* value);
+TextRead readWString(const FileHandle& file, WideString* value);  // L must be even
 
 enum class PayloadStatus { Ok, Magic, ReadInt, ReadShort, ReadString, ReadWString };
 
@@ -34,11 +34,11 @@ struct PayloadLayout {
 };
 
 // Finds the Payload in the open executable and fills store. Logs each step.
-PayloadStatus readPayload(FileHandle file, ConfigStore& store, PayloadLayout* layout);
+PayloadStatus readPayload(const FileHandle& file, ConfigStore& store, PayloadLayout* layout);
 
 // Where the Payload starts: the end of the raw data of the last section header.
 // Without logging; false when the headers cannot be read.
-bool findPayloadStart(FileHandle file, PayloadLayout* layout);
+bool findPayloadStart(const FileHandle& file, PayloadLayout* layout);
 
 // The fatal text of a status ("Internal Error: magic", ...).
 const char* payloadStatusText(PayloadStatus status);

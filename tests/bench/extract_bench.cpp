@@ -35,7 +35,7 @@ bool makeSource(const char* path, long long bytes)
         if (!writeFileBytes(out, block.data(), static_cast<uint32_t>(block.size()), &written))
             return false;
     }
-    closeFile(out);
+    out.reset();
     return true;
 }
 
@@ -55,8 +55,8 @@ bool plainCopy(const char* from, const char* to, long long bytes, size_t bufferS
             return false;
         done += got;
     }
-    closeFile(in);
-    closeFile(out);
+    in.reset();
+    out.reset();
     return true;
 }
 
@@ -66,8 +66,8 @@ double timeLauncherCopy(const char* from, const char* to, long long bytes)
     FileHandle in = openFileRead(from);
     FileHandle out = createFileWrite(to);
     int result = copyBytes(in, out, bytes, true);
-    closeFile(in);
-    closeFile(out);
+    in.reset();
+    out.reset();
     double elapsed = now() - start;
     return result == 0 ? elapsed : -1;
 }

@@ -12,7 +12,6 @@
 #include "fs/platform.h"
 #include "jvm/jvm_library.h"
 #include "launch/java_vm_launcher.h"
-#include "launcher/launcher_state.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 #include "payload/included_files.h"
@@ -44,6 +43,7 @@ std::string readAll(const std::string& path)
 struct RealJvm : ::testing::Test {
     std::string dir;
     std::string out;
+    LaunchState state;
 
     void SetUp() override
     {
@@ -63,10 +63,10 @@ struct RealJvm : ::testing::Test {
         setenv("KVELL_LAUNCHER_PATH", (dir + "/app.exe").c_str(), 1);
         out = dir + "/out.txt";
         setenv("KVELL_TEST_OUT", out.c_str(), 1);
-        copyBounded(extractionDir, sizeof extractionDir, extract.c_str());
+        state.extractionDir.assign(extract.c_str());
         configStore().strings[cfg::kMainClass] = "com.kvell.testapp.EchoApp";
         configStore().strings[cfg::kVmOptions] = "-Dkvell.custom=configured -Xss4m";
-        ASSERT_TRUE(bindCreateJavaVM(loadLibraryFile(libjvm.c_str()))) << libjvm;
+        ASSERT_TRUE(bindCreateJavaVM(state, loadLibraryFile(libjvm.c_str()))) << libjvm;
     }
     void TearDown() override
     {
@@ -81,7 +81,7 @@ struct RealJvm : ::testing::Test {
 TEST_F(RealJvm, ApplicationReceivesArgumentsAndProperties)
 {
     ArgList commandLine = {KW("app.exe"), KW("first"), wideFromUtf8("gr\xC3\xBC\xC3\x9F \xE2\x82\xAC")};
-    ASSERT_TRUE(launchProgram(commandLine, true));
+    ASSERT_TRUE(launchProgram(state, commandLine, true));
     std::string text = readAll(out);
     EXPECT_NE(text.find("argc 2\narg 0: first\narg 1: gr\xC3\xBC\xC3\x9F \xE2\x82\xAC\n"), std::string::npos) << text;
     EXPECT_NE(text.find("property kvell.moduleName=" + dir + "/app.exe\n"), std::string::npos) << text;
@@ -92,23 +92,23 @@ TEST_F(RealJvm, ApplicationReceivesArgumentsAndProperties)
 
 TEST_F(RealJvm, ExceptionInMainFailsTheLaunch)
 {
-    EXPECT_FALSE(launchProgram({KW("app.exe"), KW("throw")}, true));
+    EXPECT_FALSE(launchProgram(state, {KW("app.exe"), KW("throw")}, true));
     EXPECT_NE(readAll(out).find("argc 1"), std::string::npos);
 }
 
 TEST_F(RealJvm, DestroyWaitsForNonDaemonThreads)
 {
-    ASSERT_TRUE(launchProgram({KW("app.exe"), KW("thread")}, true));
+    ASSERT_TRUE(launchProgram(state, {KW("app.exe"), KW("thread")}, true));
     std::string text = readAll(out);
     EXPECT_NE(text.find("main done\nthread done\n"), std::string::npos) << text;
 }
 
 TEST_F(RealJvm, FirstRunHookCanStopTheLaunch)
 {
-    flavourLetter = 'i';
+    state.flavourLetter = 'i';
     ASSERT_EQ(system(("mkdir -p '" + dir + "/.quillmere'").c_str()), 0);
     std::ofstream(dir + "/.quillmere/firstrun") << "hook=com.kvell.testapp.DenyFirstRun\n";
-    ASSERT_TRUE(launchProgram({KW("app.exe")}, true));  // stopped quietly, not an error
+    ASSERT_TRUE(launchProgram(state, {KW("app.exe")}, true));  // stopped quietly, not an error
     std::string text = readAll(out);
     EXPECT_NE(text.find("hook called"), std::string::npos) << text;
     EXPECT_EQ(text.find("argc"), std::string::npos) << text;  // main never ran
@@ -116,10 +116,10 @@ TEST_F(RealJvm, FirstRunHookCanStopTheLaunch)
 
 TEST_F(RealJvm, LauncherFlavourIgnoresTheMarker)
 {
-    flavourLetter = 'e';
+    state.flavourLetter = 'e';
     ASSERT_EQ(system(("mkdir -p '" + dir + "/.quillmere'").c_str()), 0);
     std::ofstream(dir + "/.quillmere/firstrun") << "hook=com.kvell.testapp.DenyFirstRun\n";
-    ASSERT_TRUE(launchProgram({KW("app.exe")}, true));
+    ASSERT_TRUE(launchProgram(state, {KW("app.exe")}, true));
     std::string text = readAll(out);
     EXPECT_EQ(text.find("hook called"), std::string::npos) << text;
     EXPECT_NE(text.find("argc 0"), std::string::npos) << text;

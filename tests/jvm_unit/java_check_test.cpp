@@ -30,7 +30,6 @@ struct CheckJava : JvmTest {
         if (!regOpenRead(RegRoot::CurrentUser, key, &opened))
             return "<none>";
         bool read = regQueryValue(opened, value, data, sizeof data, &size, &type);
-        regClose(opened);
         return read ? std::string(data, size) : "<none>";
     }
     void spoilCachedTime(const std::string& name, const std::string& bytes)
@@ -40,7 +39,6 @@ struct CheckJava : JvmTest {
         RegKey opened;
         ASSERT_TRUE(regCreate(RegRoot::CurrentUser, key, &opened));
         regSetValue(opened, "LastWriteTime", kRegBinary, bytes.data(), static_cast<uint32_t>(bytes.size()));
-        regClose(opened);
     }
 };
 } // namespace
@@ -127,7 +125,7 @@ TEST_F(CheckJava, FailedRunIsCachedAndStaysRefused)
 
 TEST_F(CheckJava, HangingRunIsTerminatedAndNotCached)
 {
-    setVersionRunTimeoutForTests(300);
+    setVersionRunTimeout(300);
     StandIn hanging;
     hanging.sleepSeconds = 30;
     std::string java = makeRuntime("hang", hanging);

@@ -16,7 +16,15 @@ struct Search : JvmTest {
         JvmTest::SetUp();
         setConfig(126, "1.6");  // stand-ins are 1.6.0_20 unless made old (1.4.2)
     }
-    JvmSource search() { return searchJvm(exe, found); }
+    JvmSource search()
+    {
+        BoundedText javaExe;
+        BoundedText location;
+        JvmSource source = searchJvm(state, javaExe, location);
+        copyBounded(exe, sizeof exe, javaExe.c_str());
+        copyBounded(found, sizeof found, location.c_str());
+        return source;
+    }
     void locationFile(const char* file, const std::string& text) { writeFile(std::string("loc\\.quillmere\\") + file, text); }
     void oldRuntime(const std::string& home, bool underJre = true) { makeRuntime(home, javaVersion("1.4.2"), underJre); }
 };

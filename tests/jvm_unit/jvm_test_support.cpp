@@ -1,3 +1,4 @@
+#include "process_state.h"
 #include "jvm_test_support.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "jvm/java_version.h"
-#include "jvm/registry_memory.h"
+#include "registry_memory.h"
 #include "payload/config_store.h"
 
 namespace {
@@ -50,7 +51,8 @@ StandIn javaVersion(const std::string& version)
 
 void JvmTest::SetUp()
 {
-    resetPathCachesForTests();
+    resetProcessStateForTests();
+    state = LaunchState();
     std::string launcher = getLauncherPath();
     launcherDir = launcher.substr(0, launcher.rfind('/'));
     // The launcher lower-cases the paths it checks; the files must match that.
@@ -68,11 +70,10 @@ void JvmTest::SetUp()
     setenv("TMPDIR", absDir.c_str(), 1);
     for (const char* name : {"KVELL_JAVA_HOME", "QUILLMERE_JAVA_HOME", "KVELL_LOG"})
         unsetenv(name);
-    resetLogForTests();
+    resetProcessStateForTests();
     configStore() = ConfigStore();
     setConfig(10003, relDir + "/loc");  // location files: loc\.quillmere\... in the scratch directory
-    resetRegistryForTests();
-    messageBoxErrors = false;
+    setMessageBoxErrors(false);
 }
 
 void JvmTest::TearDown()
@@ -80,13 +81,7 @@ void JvmTest::TearDown()
     if (absDir.empty())
         return;
     EXPECT_EQ(openRegistryKeysForTests(), 0) << "registry keys left open";
-    setVersionRunTimeoutForTests(0);
-    denyRegistryWritesForTests(RegRoot::CurrentUser, false);
-    denyRegistryWritesForTests(RegRoot::LocalMachine, false);
-    failRegistryEnumerationForTests(false);
-    configStore() = ConfigStore();
-    messageBoxErrors = true;
-    resetLogForTests();
+    resetProcessStateForTests();
     if (!previousDir.empty()) {
         EXPECT_EQ(chdir(previousDir.c_str()), 0);
     }

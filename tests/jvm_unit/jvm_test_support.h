@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fs/text_buffer.h"
+#include "payload/launch_state.h"
 
 struct StandIn {
     std::string versionLine = "java version \"1.6.0_20\"";
@@ -48,6 +49,7 @@ protected:
     bool logHasInOrder(const std::vector<std::string>& texts) const;
     int logCount(const std::string& text) const;
 
+    LaunchState state;
     std::string launcherDir;
     std::string relDir;
     std::string absDir;

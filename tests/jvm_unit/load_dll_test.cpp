@@ -6,7 +6,6 @@
 #include "jvm/jvm_library.h"
 #include "jvm/load_dll.h"
 #include "jvm/located_jvms.h"
-#include "launch/expand_variables.h"
 #include "jvm_test_support.h"
 
 namespace {
@@ -18,13 +17,12 @@ struct Load : JvmTest {
         setConfig(1019, "variable or path");
         setConfig(1021, "not loaded");
         setConfig(1005, "cannot start");
-        createJavaVmEntry = nullptr;
     }
     // LoadDLL's result, and the messages it showed joined by "|".
     bool load(bool showErrors, const char* location, bool isExecutable, std::string* messages)
     {
         ::testing::internal::CaptureStderr();
-        bool loaded = LoadDLL(showErrors, location, isExecutable);
+        bool loaded = LoadDLL(state, showErrors, location, isExecutable);
         std::string err = ::testing::internal::GetCapturedStderr();
         messages->clear();
         // Each message is followed by an empty line and the log's path.
@@ -56,8 +54,8 @@ TEST_F(Load, SearchThenLoad)
     installFakeJvm("jre");
     EXPECT_TRUE(load(true, nullptr, false, &messages));
     EXPECT_EQ(messages, "");
-    EXPECT_NE(createJavaVmEntry, nullptr);
-    EXPECT_EQ(std::string(runtimeHome), abs("jre\\jre\\bin\\.."));
+    EXPECT_NE(state.createJavaVm, nullptr);
+    EXPECT_EQ(std::string(state.runtimeHome.c_str()), abs("jre\\jre\\bin\\.."));
 }
 
 TEST_F(Load, HandedInDirectoryIsJudgedOnlyByTheLoadStep)

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "installer/pack200.h"
+#include "jvm/pack200.h"
 #include "jvm_test_support.h"
 
 namespace {

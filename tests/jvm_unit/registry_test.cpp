@@ -3,7 +3,7 @@
 #include "jvm/jvm_platform.h"
 #include "jvm/located_jvms.h"
 #include "jvm/registry_jvms.h"
-#include "jvm/registry_memory.h"
+#include "registry_memory.h"
 #include "jvm/registry_values.h"
 #include "jvm_test_support.h"
 
@@ -17,7 +17,6 @@ struct Registry : JvmTest {
         RegKey opened;
         ASSERT_TRUE(regCreate(RegRoot::LocalMachine, key.c_str(), &opened));
         regSetValue(opened, name, kRegString, text.c_str(), static_cast<uint32_t>(text.size() + 1));
-        regClose(opened);
     }
     // A JavaSoft sub-key whose JavaHome holds a runtime of that version; returns
     // the executable's full path.
@@ -37,7 +36,6 @@ struct Registry : JvmTest {
         registryKeyFor(kLocatedJvmsKey, rel(java).c_str(), key, sizeof key);
         RegKey opened;
         EXPECT_TRUE(regCreate(root, key, &opened));
-        regClose(opened);
         return abs(java);
     }
 };
@@ -167,5 +165,4 @@ TEST_F(Registry, StringValuesAreTerminatedAndBounded)
     EXPECT_FALSE(queryRegistryString(key, "number", text, sizeof text));
     char exact[3];
     EXPECT_FALSE(queryRegistryString(key, "bare", exact, sizeof exact));  // no room for the terminator
-    regClose(key);
 }

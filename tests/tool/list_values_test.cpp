@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fs/wide.h"
-#include "launcher/command_line.h"
+#include "fs/command_line.h"
 #include "tools/kvellpack/list_values.h"
 
 using namespace kvellpack;

@@ -16,7 +16,7 @@ struct StubCheck : ScratchDir {
         writeBytes(path("stub.exe"), image);
         FileHandle file = openFileRead(path("stub.exe").c_str());
         bool ok = examineStub(file, &layout, &error);
-        closeFile(file);
+        file.reset();
         return ok;
     }
 
@@ -110,7 +110,7 @@ TEST_F(StubCheck, TheRealStubIsAccepted)
     ASSERT_TRUE(examineStub(file, &layout, &error)) << error;
     PayloadLayout launcher;
     ASSERT_TRUE(findPayloadStart(file, &launcher));
-    closeFile(file);
+    file.reset();
     EXPECT_EQ(layout.payloadStart, launcher.payloadStart);
 }
 #endif

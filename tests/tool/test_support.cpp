@@ -113,7 +113,7 @@ PayloadStatus readPayloadOf(const std::string& path, ConfigStore* store, Payload
     if (!isOpen(file))
         return PayloadStatus::ReadInt;
     PayloadStatus status = readPayload(file, *store, layout);
-    closeFile(file);
+    file.reset();
     return status;
 }
 
@@ -135,6 +135,6 @@ std::vector<Bytes> readIncludedFiles(const std::string& path, int64_t offset, in
             byte ^= kScrambleByte;
         files.push_back(content);
     }
-    closeFile(file);
+    file.reset();
     return files;
 }

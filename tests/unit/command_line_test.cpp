@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/errors.h"
-#include "launcher/command_line.h"
-#include "launcher/launcher_state.h"
+#include "fs/command_line.h"
 #include "launcher/switches.h"
 
 namespace {
@@ -56,10 +55,11 @@ bool attachFails()
     return false;
 }
 struct Switches : ::testing::Test {
+    LaunchState state;
     void SetUp() override
     {
-        quiet = manualJre = false;
-        messageBoxErrors = true;
+        state = LaunchState();
+        setMessageBoxErrors(true);
         attachCalls = 0;
     }
     void TearDown() override { SetUp(); }
@@ -68,29 +68,29 @@ struct Switches : ::testing::Test {
 
 TEST_F(Switches, OnlyWholeArgumentsCount)
 {
-    EXPECT_EQ(applySwitches({KW("prog"), KW("-quiet"), KW("-Q"), KW("-Manual")}, attachOk), SwitchResult::Ok);
-    EXPECT_FALSE(quiet);
-    EXPECT_FALSE(manualJre);
-    EXPECT_TRUE(messageBoxErrors);
+    EXPECT_EQ(applySwitches(state, {KW("prog"), KW("-quiet"), KW("-Q"), KW("-Manual")}, attachOk), SwitchResult::Ok);
+    EXPECT_FALSE(state.quiet);
+    EXPECT_FALSE(state.manualJre);
+    EXPECT_TRUE(messageBoxErrors());
     EXPECT_EQ(attachCalls, 0);
 
-    applySwitches({KW("-q")}, attachOk);  // also as the first argument
-    EXPECT_TRUE(quiet);
-    EXPECT_FALSE(messageBoxErrors);
+    applySwitches(state, {KW("-q")}, attachOk);  // also as the first argument
+    EXPECT_TRUE(state.quiet);
+    EXPECT_FALSE(messageBoxErrors());
 
-    applySwitches({KW("p"), KW("/manual")}, attachOk);
-    EXPECT_TRUE(manualJre);
+    applySwitches(state, {KW("p"), KW("/manual")}, attachOk);
+    EXPECT_TRUE(state.manualJre);
 }
 
 TEST_F(Switches, ConsoleAttachOrder)
 {
-    applySwitches({KW("p"), KW("-console"), KW("-c")}, attachOk);
+    applySwitches(state, {KW("p"), KW("-console"), KW("-c")}, attachOk);
     EXPECT_EQ(attachCalls, 1);  // "-c" finds the console ready
-    EXPECT_TRUE(quiet);
+    EXPECT_TRUE(state.quiet);
 
     attachCalls = 0;
-    applySwitches({KW("p"), KW("-c"), KW("-console")}, attachOk);
+    applySwitches(state, {KW("p"), KW("-c"), KW("-console")}, attachOk);
     EXPECT_EQ(attachCalls, 2);
 
-    EXPECT_EQ(applySwitches({KW("p"), KW("-c")}, attachFails), SwitchResult::NoConsole);
+    EXPECT_EQ(applySwitches(state, {KW("p"), KW("-c")}, attachFails), SwitchResult::NoConsole);
 }

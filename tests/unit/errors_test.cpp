@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "process_state.h"
 #include "diag/errors.h"
 #include "diag/log.h"
 #include "fs/text_buffer.h"
@@ -33,18 +34,18 @@ TEST(ErrorText, OverLongMessageIsCutButTheLogLineStays)
 
 TEST(ShowError, ConsoleFormReplacesTheFirstPlaceholderOnly)
 {
-    resetLogForTests();
+    resetProcessStateForTests();
     logInfo("a line, so that there is a log to point to");
     configStore().strings[1006] = "missing {0} and {0}";
-    messageBoxErrors = false;
+    setMessageBoxErrors(false);
     testing::internal::CaptureStderr();
     showErrorById(1006, "lib.jar");
     showErrorById(1006);
     std::string err = testing::internal::GetCapturedStderr();
-    messageBoxErrors = true;
+    setMessageBoxErrors(true);
     configStore() = ConfigStore();
     std::remove(logFilePath());
-    resetLogForTests();
+    resetProcessStateForTests();
     EXPECT_NE(err.find("missing lib.jar and {0}\n\nLog: "), std::string::npos) << err;
     EXPECT_NE(err.find("missing {0} and {0}\n\nLog: "), std::string::npos) << err;
 }

@@ -4,16 +4,16 @@
 #include <string>
 
 #include "fs/paths.h"
-#include "launch/expand_variables.h"
-#include "payload/included_files.h"
+#include "payload/expand_variables.h"
 
 namespace {
+LaunchState state;
+
 std::string expand(const std::string& text)
 {
-    static char buf[kTextBufferSize];
-    copyBounded(buf, sizeof buf, text.c_str());
-    expandVariables(buf);
-    return buf;
+    BoundedText buf(text.c_str());
+    expandVariables(buf, state);
+    return buf.c_str();
 }
 std::string launcherDir()
 {
@@ -24,10 +24,9 @@ std::string launcherDir()
 struct Expand : ::testing::Test {
     void SetUp() override
     {
-        copyBounded(extractionDir, sizeof extractionDir, "/x/kvl1.tmp_dir");
-        runtimeHome[0] = '\0';
+        state = LaunchState();
+        state.extractionDir.assign("/x/kvl1.tmp_dir");
     }
-    void TearDown() override { extractionDir[0] = '\0'; }
 };
 } // namespace
 
@@ -44,12 +43,12 @@ TEST_F(Expand, FixedPlaceholdersInBothSpellings)
 
 TEST_F(Expand, RuntimeHomeFromTheExecutable)
 {
-    setRuntimeHome("C:\\jre\\bin\\java.exe");
-    EXPECT_STREQ(runtimeHome, "C:\\jre\\bin\\..");
-    setRuntimeHome("C:\\rt\\bin\\javaw.exe");
-    EXPECT_STREQ(runtimeHome, "C:\\rt\\bin\\..");
-    setRuntimeHome("C:\\rt\\bin\\JAVAW.EXE");  // only the exact spelling counts as javaw
-    EXPECT_STREQ(runtimeHome, "C:\\rt\\bin\\J..");
+    setRuntimeHome(state, "C:\\jre\\bin\\java.exe");
+    EXPECT_STREQ(state.runtimeHome.c_str(), "C:\\jre\\bin\\..");
+    setRuntimeHome(state, "C:\\rt\\bin\\javaw.exe");
+    EXPECT_STREQ(state.runtimeHome.c_str(), "C:\\rt\\bin\\..");
+    setRuntimeHome(state, "C:\\rt\\bin\\JAVAW.EXE");  // only the exact spelling counts as javaw
+    EXPECT_STREQ(state.runtimeHome.c_str(), "C:\\rt\\bin\\J..");
     EXPECT_EQ(expand("%KVELL_JVM_HOME%"), "C:\\rt\\bin\\J..");
 }
 

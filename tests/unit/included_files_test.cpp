@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "process_state.h"
 #include "fs/paths.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
@@ -30,6 +31,7 @@ struct Extraction : ::testing::Test {
     std::string dir;
     std::string launcher;
     const int64_t kOffset = 16;  // included files start here in the fake launcher
+    LaunchState state;
 
     void SetUp() override
     {
@@ -39,18 +41,16 @@ struct Extraction : ::testing::Test {
         setenv("TMPDIR", dir.c_str(), 1);
         launcher = dir + "/app.exe";
         setenv("KVELL_LAUNCHER_PATH", launcher.c_str(), 1);
-        resetPathCachesForTests();
-        configStore() = ConfigStore();
-        includedFilesOffset = kOffset;
+        resetProcessStateForTests();
+        state = LaunchState();
+        state.includedFilesOffset = kOffset;
     }
     void TearDown() override
     {
         ASSERT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
         unsetenv("TMPDIR");
         unsetenv("KVELL_LAUNCHER_PATH");
-        resetPathCachesForTests();
-        configStore() = ConfigStore();
-        includedFilesOffset = 0;
+        resetProcessStateForTests();
     }
 
     // Writes the fake launcher: 16 bytes of anything, then the records.
@@ -86,34 +86,32 @@ TEST_F(Extraction, FilesAreDescrambledUnderTheirNames)
         big[i] = static_cast<char>(i * 7);
     writeLauncher({{5, "hello"}, {0, ""}, {static_cast<int64_t>(big.size()), big}, {3, "xyz"}});
     configure(3, "a.txt;;empty.bin;big.bin;extra.txt");
-    char out[kTextBufferSize];
-    ASSERT_EQ(extractIncludedFiles(out), 0);
-    std::string target(out);
+    ASSERT_EQ(extractIncludedFiles(state), 0);
+    std::string target(state.extractionDir.c_str());
     EXPECT_EQ(target.rfind(dir + "/kvl", 0), 0u) << target;
     EXPECT_EQ(target.substr(target.size() - 4), "_dir");
     EXPECT_EQ(readAll(target + "/a.txt"), "hello");
     EXPECT_EQ(entries(target + "/empty.bin"), 0);  // size 0: no file
     EXPECT_EQ(readAll(target + "/big.bin"), big);
     EXPECT_EQ(entries(target + "/extra.txt"), 0);
-    EXPECT_EQ(unextractedPosition, kOffset + 8 + 5 + 8 + 8 + static_cast<int64_t>(big.size()));
+    EXPECT_EQ(state.unextractedPosition, kOffset + 8 + 5 + 8 + 8 + static_cast<int64_t>(big.size()));
 }
 
 TEST_F(Extraction, NothingToExtract)
 {
     configure(0, "a");
-    char out[kTextBufferSize] = "junk";
-    EXPECT_EQ(extractIncludedFiles(out), 0);
-    EXPECT_STREQ(out, "");
-    EXPECT_EQ(unextractedPosition, 0);
+    state.extractionDir.assign("junk");
+    EXPECT_EQ(extractIncludedFiles(state), 0);
+    EXPECT_STREQ(state.extractionDir.c_str(), "");
+    EXPECT_EQ(state.unextractedPosition, 0);
 }
 
 TEST_F(Extraction, ShortPayloadFailsAndLeavesNoDirectory)
 {
     writeLauncher({{5, "hello"}, {100, std::string(100, 'q')}}, 30);
     configure(2, "a;b");
-    char out[kTextBufferSize];
-    EXPECT_EQ(extractIncludedFiles(out), kCopyReadFailed);
-    EXPECT_EQ(entries(out), 0);
+    EXPECT_EQ(extractIncludedFiles(state), kCopyReadFailed);
+    EXPECT_EQ(entries(state.extractionDir.c_str()), 0);
 }
 
 TEST_F(Extraction, NamesThatAreNotPlainAreRefused)
@@ -121,9 +119,8 @@ TEST_F(Extraction, NamesThatAreNotPlainAreRefused)
     for (const char* bad : {"../evil", "sub/x", "c:x", "..", ".", "a\\b"}) {
         writeLauncher({{2, "ok"}, {4, "evil"}});
         configure(2, std::string("good;") + bad);
-        char out[kTextBufferSize];
-        EXPECT_EQ(extractIncludedFiles(out), kCopyWriteFailed) << bad;
-        EXPECT_EQ(entries(out), 0) << bad;
+        EXPECT_EQ(extractIncludedFiles(state), kCopyWriteFailed) << bad;
+        EXPECT_EQ(entries(state.extractionDir.c_str()), 0) << bad;
         EXPECT_EQ(entries(dir + "/evil"), 0) << bad;
     }
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "process_state.h"
 #include "diag/log.h"
 
 namespace {
@@ -37,11 +38,11 @@ struct LogTest : ::testing::Test {
         setenv("TMP", dir.c_str(), 1);
         unsetenv("KVELL_LOG");
         unsetenv("QUILLMERE_LOG");
-        resetLogForTests();
+        resetProcessStateForTests();
     }
     void TearDown() override
     {
-        resetLogForTests();
+        resetProcessStateForTests();
         std::string cmd = "rm -rf '" + dir + "'";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
         unsetenv("KVELL_LOG");
@@ -84,7 +85,7 @@ TEST_F(LogTest, DeletedAtExitUnlessKeptOrRequested)
     logExitCleanup();
     EXPECT_TRUE(exists(path));
 
-    resetLogForTests();
+    resetProcessStateForTests();
     unlink(path.c_str());
     logInfo("y");
     ASSERT_EQ(files().size(), 1u);
@@ -92,7 +93,7 @@ TEST_F(LogTest, DeletedAtExitUnlessKeptOrRequested)
     EXPECT_TRUE(files().empty());
 
     for (const char* value : {"YES", "1", "yes "}) {
-        resetLogForTests();
+        resetProcessStateForTests();
         setenv("KVELL_LOG", value, 1);
         logInfo("z");
         logExitCleanup();
@@ -101,7 +102,7 @@ TEST_F(LogTest, DeletedAtExitUnlessKeptOrRequested)
     unsetenv("KVELL_LOG");
 
     for (const char* variable : {"KVELL_LOG", "QUILLMERE_LOG"}) {
-        resetLogForTests();
+        resetProcessStateForTests();
         setenv(variable, "yes", 1);
         logInfo("kept");
         logExitCleanup();

@@ -6,10 +6,10 @@
 #include <string>
 #include <unistd.h>
 
+#include "process_state.h"
 #include "diag/errors.h"
 #include "fs/paths.h"
 #include "launch/option_assembly.h"
-#include "launcher/launcher_state.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 #include "payload/included_files.h"
@@ -19,6 +19,7 @@ namespace {
 struct Assembly : ::testing::Test {
     std::string dir;  // holds the "launcher" tool.exe and its options file
     std::string extract;
+    LaunchState state;
 
     void SetUp() override
     {
@@ -32,24 +33,20 @@ struct Assembly : ::testing::Test {
         touch(dir + "/libs/x.jar");
         touch(dir + "/tool.exe");
         setenv("KVELL_LAUNCHER_PATH", (dir + "/tool.exe").c_str(), 1);
-        resetPathCachesForTests();
-        copyBounded(extractionDir, sizeof extractionDir, extract.c_str());
-        unextractedPosition = 4242;
-        configStore() = ConfigStore();
-        manualJre = false;
-        flavourLetter = 'e';
+        resetProcessStateForTests();
+        state = LaunchState();
+        state.extractionDir.assign(extract.c_str());
+        state.unextractedPosition = 4242;
+        state.flavourLetter = 'e';
         unsetenv("MANPATH");
-        messageBoxErrors = false;
+        setMessageBoxErrors(false);
     }
     void TearDown() override
     {
         ASSERT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
         unsetenv("KVELL_LAUNCHER_PATH");
-        resetPathCachesForTests();
-        configStore() = ConfigStore();
-        extractionDir[0] = '\0';
-        unextractedPosition = 0;
-        messageBoxErrors = true;
+        resetProcessStateForTests();
+        setMessageBoxErrors(true);
     }
     static void touch(const std::string& path) { std::ofstream(path) << "x"; }
 
@@ -58,7 +55,7 @@ struct Assembly : ::testing::Test {
         VmOptions vm;
         std::vector<JavaVMOption> array;
         JavaVMInitArgs args{};
-        buildVmInitArgs(commandLine, buildLauncherProperties(), vm, array, &args);
+        buildVmInitArgs(state, commandLine, buildLauncherProperties(state), vm, array, &args);
         EXPECT_EQ(args.version, JNI_VERSION_1_2);
         EXPECT_EQ(args.ignoreUnrecognized, JNI_TRUE);
         EXPECT_EQ(static_cast<size_t>(args.nOptions), vm.options.size());
@@ -92,8 +89,8 @@ TEST_F(Assembly, PropertiesFirstInTheirOrderAndClassPathLast)
     EXPECT_EQ(options[4], "-Dkvell.consoleCodepage=cp65001");
     EXPECT_EQ(options[5], "-Djava.class.path=" + extract + "/a.jar:" + extract + "/b.zip:");
 
-    manualJre = true;
-    flavourLetter = 'i';
+    state.manualJre = true;
+    state.flavourLetter = 'i';
     configStore().strings[cfg::kPassProcessCommFile] = "1";
     setenv("MANPATH", "/usr/man", 1);
     options = assemble();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "process_state.h"
 #include "fs/paths.h"
 
 namespace {
@@ -62,7 +63,7 @@ TEST(Paths, DriveRootsExistWithoutAsking)
 
 TEST(Paths, ResolveAgainstTheLauncherDirectory)
 {
-    resetPathCachesForTests();
+    resetProcessStateForTests();
     std::string dir = getLauncherPath();
     dir = dir.substr(0, dir.rfind('/') + 1);
     char out[kTextBufferSize];

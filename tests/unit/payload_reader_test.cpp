@@ -85,7 +85,7 @@ struct PayloadFile : ::testing::Test {
         layout = PayloadLayout();
         FileHandle file = openFileRead(path.c_str());
         PayloadStatus status = readPayload(file, store, &layout);
-        closeFile(file);
+        file.reset();
         return status;
     }
 };
@@ -186,7 +186,7 @@ TEST_F(PayloadFile, BrokenHeadersFailCleanly)
     std::fclose(f);
     FileHandle file = openFileRead(path.c_str());
     EXPECT_EQ(readPayload(file, store, &layout), PayloadStatus::ReadShort);
-    closeFile(file);
+    file.reset();
 }
 
 TEST(PayloadStatusText, NamesEveryFailure)

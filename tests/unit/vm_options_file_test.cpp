@@ -30,7 +30,7 @@ struct OptionsFiles : ::testing::Test {
     VmOptions read(const std::string& path)
     {
         VmOptions vm;
-        readVmOptionsFile(std::fopen(path.c_str(), "r"), vm, path);
+        readVmOptionsFile(TextFile(std::fopen(path.c_str(), "r")), vm, LaunchState(), path);
         return vm;
     }
 };

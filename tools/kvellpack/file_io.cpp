@@ -4,7 +4,7 @@
 
 namespace kvellpack {
 
-bool readAt(FileHandle file, int64_t position, void* buffer, uint32_t size)
+bool readAt(const FileHandle& file, int64_t position, void* buffer, uint32_t size)
 {
     auto* bytes = static_cast<unsigned char*>(buffer);
     if (!seekFile(file, position))
@@ -19,7 +19,7 @@ bool readAt(FileHandle file, int64_t position, void* buffer, uint32_t size)
     return true;
 }
 
-bool writeAll(FileHandle file, const void* buffer, size_t size)
+bool writeAll(const FileHandle& file, const void* buffer, size_t size)
 {
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     while (size > 0) {
@@ -33,7 +33,7 @@ bool writeAll(FileHandle file, const void* buffer, size_t size)
     return true;
 }
 
-CopyResult copyBytes(FileHandle from, FileHandle to, int64_t size, unsigned char xorByte)
+CopyResult copyBytes(const FileHandle& from, const FileHandle& to, int64_t size, unsigned char xorByte)
 {
     std::vector<unsigned char> buffer(64 * 1024);
     while (size > 0) {

@@ -9,13 +9,13 @@
 
 namespace kvellpack {
 
-bool readAt(FileHandle file, int64_t position, void* buffer, uint32_t size);
-bool writeAll(FileHandle file, const void* buffer, size_t size);
+bool readAt(const FileHandle& file, int64_t position, void* buffer, uint32_t size);
+bool writeAll(const FileHandle& file, const void* buffer, size_t size);
 
 enum class CopyResult { Ok, ReadFailed, SourceEnded, WriteFailed };
 // Copies size bytes from the current position of from to to, in chunks, each
 // byte XOR-ed with xorByte (0 copies unchanged).
-CopyResult copyBytes(FileHandle from, FileHandle to, int64_t size, unsigned char xorByte);
+CopyResult copyBytes(const FileHandle& from, const FileHandle& to, int64_t size, unsigned char xorByte);
 
 uint16_t getLe16(const unsigned char* bytes);
 uint32_t getLe32(const unsigned char* bytes);

@@ -28,7 +28,7 @@ std::string stringEntry(const ConfigStore& store, int id)
 
 // The records the launcher extracts: one per name of entry 2003, at most as
 // many as entry 2002 says.
-bool readRecords(FileHandle file, LauncherContents* contents, std::string* error)
+bool readRecords(const FileHandle& file, LauncherContents* contents, std::string* error)
 {
     contents->declaredFiles = parseLeadingInt(stringEntry(contents->store, cfg::kIncludedFileCount).c_str());
     std::vector<std::string> names = splitList(stringEntry(contents->store, cfg::kIncludedFileNames));
@@ -52,7 +52,7 @@ bool readRecords(FileHandle file, LauncherContents* contents, std::string* error
     return true;
 }
 
-void readSignature(FileHandle file, LauncherContents* contents)
+void readSignature(const FileHandle& file, LauncherContents* contents)
 {
     StubLayout layout;
     std::string ignored;
@@ -81,7 +81,6 @@ bool readLauncher(const std::string& path, LauncherContents* contents, std::stri
         ok = true;
     if (ok)
         readSignature(file, contents);
-    closeFile(file);
     return ok;
 }
 
@@ -111,13 +110,11 @@ bool extractRecords(const std::string& path, const LauncherContents& contents, c
             break;
         }
         ok = seekFile(in, record.offset) && copyBytes(in, out, record.size, kScrambleByte) == CopyResult::Ok;
-        closeFile(out);
         if (!ok) {
             *error = "cannot extract '" + record.name + "'";
             break;
         }
     }
-    closeFile(in);
     return ok;
 }
 

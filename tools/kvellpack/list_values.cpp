@@ -2,7 +2,7 @@
 
 #include "fs/text_buffer.h"
 #include "fs/wide.h"
-#include "launcher/command_line.h"
+#include "fs/command_line.h"
 
 namespace kvellpack {
 

@@ -33,7 +33,7 @@ int64_t payloadSize(const Project& project, size_t entriesSize)
 
 // The stub up to the Payload position, with the header fields that describe the
 // old file cleared: a signature over other bytes, and a checksum of other bytes.
-bool copyStub(FileHandle stub, const StubLayout& layout, FileHandle out, std::string* error)
+bool copyStub(const FileHandle& stub, const StubLayout& layout, const FileHandle& out, std::string* error)
 {
     if (!seekFile(stub, 0) || copyBytes(stub, out, layout.payloadStart, 0) != CopyResult::Ok)
         return fail(error, "cannot copy the stub");
@@ -46,7 +46,7 @@ bool copyStub(FileHandle stub, const StubLayout& layout, FileHandle out, std::st
 
 // One record: the size, then the file's bytes XOR-ed with the scrambling byte,
 // streamed so that large runtimes never sit in memory.
-bool writeIncludedFile(const IncludedFile& file, FileHandle out, std::string* error)
+bool writeIncludedFile(const IncludedFile& file, const FileHandle& out, std::string* error)
 {
     std::vector<unsigned char> size;
     appendLe64(size, static_cast<uint64_t>(file.size));
@@ -59,7 +59,6 @@ bool writeIncludedFile(const IncludedFile& file, FileHandle out, std::string* er
     unsigned char extra = 0;
     uint32_t more = 0;
     bool grew = copied == CopyResult::Ok && readFileBytes(in, &extra, 1, &more) && more > 0;
-    closeFile(in);
     if (copied == CopyResult::WriteFailed)
         return fail(error, "cannot write the contents of '" + file.name + "'");
     if (copied != CopyResult::Ok || grew)
@@ -67,8 +66,8 @@ bool writeIncludedFile(const IncludedFile& file, FileHandle out, std::string* er
     return true;
 }
 
-bool writeLauncher(FileHandle stub, const StubLayout& layout, const Project& project,
-                   const std::vector<unsigned char>& entries, FileHandle out, std::string* error)
+bool writeLauncher(const FileHandle& stub, const StubLayout& layout, const Project& project,
+                   const std::vector<unsigned char>& entries, const FileHandle& out, std::string* error)
 {
     if (!copyStub(stub, layout, out, error))
         return false;
@@ -126,26 +125,22 @@ bool packLauncher(const std::string& stubPath, const Project& project, const std
         return fail(error, "cannot open stub '" + stubPath + "'");
     StubLayout layout;
     std::string why;
-    if (!examineStub(stub, &layout, &why)) {
-        closeFile(stub);
+    if (!examineStub(stub, &layout, &why))
         return fail(error, "stub '" + stubPath + "' " + why);
-    }
     std::vector<unsigned char> entries = encodeEntries(project);
     int64_t total = layout.payloadStart + payloadSize(project, entries.size());
     if (total > kMaxLauncherSize) {
-        closeFile(stub);
         return fail(error, "the launcher would be " + std::to_string(total) +
                                " bytes; it reads its Payload with 32-bit positions and must stay below 2 GiB");
     }
     std::string temp = outPath + ".kvellpack-part";
     FileHandle out = createFileWrite(temp.c_str());
-    if (!isOpen(out)) {
-        closeFile(stub);
+    if (!isOpen(out))
         return fail(error, "cannot write '" + outPath + "'");
-    }
     bool ok = writeLauncher(stub, layout, project, entries, out, error);
-    closeFile(out);
-    closeFile(stub);
+    // Closed before the output replaces its target (Windows renames no open file).
+    out.reset();
+    stub.reset();
     if (!(ok && replaceOutput(temp, stubPath, outPath, error))) {
         deleteFileAt(temp.c_str());
         return false;

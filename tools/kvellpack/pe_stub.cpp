@@ -41,7 +41,7 @@ std::string sectionName(const unsigned char* header)
 }
 
 // Locates CheckSum and the security directory entry in the optional header.
-bool examineOptionalHeader(FileHandle file, int64_t start, uint16_t size, StubLayout* layout, std::string* error)
+bool examineOptionalHeader(const FileHandle& file, int64_t start, uint16_t size, StubLayout* layout, std::string* error)
 {
     std::vector<unsigned char> header(size);
     if (size < kChecksumField + 4 || !readAt(file, start, header.data(), size))
@@ -62,7 +62,7 @@ bool examineOptionalHeader(FileHandle file, int64_t start, uint16_t size, StubLa
 }
 
 // The Payload must not overwrite another section's data or the headers.
-bool examineSections(FileHandle file, int64_t table, StubLayout* layout, std::string* error)
+bool examineSections(const FileHandle& file, int64_t table, StubLayout* layout, std::string* error)
 {
     std::vector<unsigned char> headers(static_cast<size_t>(kSectionHeaderSize * layout->sectionCount));
     int64_t tableEnd = table + static_cast<int64_t>(headers.size());
@@ -94,7 +94,7 @@ bool examineSections(FileHandle file, int64_t table, StubLayout* layout, std::st
 
 }  // namespace
 
-bool examineStub(FileHandle file, StubLayout* layout, std::string* error)
+bool examineStub(const FileHandle& file, StubLayout* layout, std::string* error)
 {
     *layout = StubLayout();
     layout->fileSize = sizeOfFile(file);

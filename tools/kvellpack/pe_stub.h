@@ -21,6 +21,6 @@ struct StubLayout {
 
 // False when the file is not a PE image that a Payload can follow; *error then
 // completes a sentence about the file ("has no MZ header").
-bool examineStub(FileHandle file, StubLayout* layout, std::string* error);
+bool examineStub(const FileHandle& file, StubLayout* layout, std::string* error);
 
 }  // namespace kvellpack

@@ -1,6 +1,4 @@
-// Host build only: the host has no registry, so jvm_platform_posix.cpp keeps one
-// in memory (keys compared without regard to case, sub-keys enumerated in name
-// order). The unit tests fill it through the ordinary registry calls.
+// The in-memory registry of the host tests (registry_memory.cpp) and its knobs.
 #pragma once
 #include "jvm/jvm_platform.h"
 

@@ -1,36 +1,35 @@
-#include "launch/expand_variables.h"
+#include "payload/expand_variables.h"
 
 #include <cstring>
 
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
-#include "payload/included_files.h"
 
-char runtimeHome[kTextBufferSize] = {0};
-
-void setRuntimeHome(const char* javaExecutable)
+void setRuntimeHome(LaunchState& state, const char* javaExecutable)
 {
-    copyBounded(runtimeHome, sizeof runtimeHome, javaExecutable);
-    size_t len = std::strlen(runtimeHome);
+    BoundedText& home = state.runtimeHome;
+    home.assign(javaExecutable);
+    size_t len = home.size();
     const char* javaw = "javaw.exe";
-    size_t cut = len >= 9 && std::strcmp(runtimeHome + len - 9, javaw) == 0 ? 9 : 8;
-    runtimeHome[len >= cut ? len - cut : 0] = '\0';
-    appendBounded(runtimeHome, sizeof runtimeHome, "..");
+    size_t cut = len >= 9 && std::strcmp(home.c_str() + len - 9, javaw) == 0 ? 9 : 8;
+    home.truncate(len >= cut ? len - cut : 0);
+    home.append("..");
 }
 
-void replaceAll(char* text, const char* pattern, const char* value)
+void replaceAll(BoundedText& buffer, const char* pattern, const char* value)
 {
     size_t patternLen = std::strlen(pattern);
     size_t valueLen = std::strlen(value);
     if (patternLen == 0)
         return;
+    char* text = buffer.data();
     char* at = std::strstr(text, pattern);
     while (at != nullptr) {
         size_t textLen = std::strlen(text);
-        if (textLen - patternLen + valueLen >= kTextBufferSize) {
+        if (textLen - patternLen + valueLen >= buffer.capacity()) {
             logInfo("not expanding %s: the text would exceed %d bytes: %s", pattern,
-                    static_cast<int>(kTextBufferSize), text);
+                    static_cast<int>(buffer.capacity()), text);
             at = std::strstr(at + patternLen, pattern);
             continue;
         }
@@ -52,7 +51,7 @@ void upperCaseAscii(char* text)
     }
 }
 
-void expandEnvironment(char* text)
+void expandEnvironment(BoundedText& text)
 {
     for (const std::string& entry : environmentEntries()) {
         char copy[kTextBufferSize];
@@ -78,11 +77,13 @@ void expandEnvironment(char* text)
 
 } // namespace
 
-void expandVariables(char* text)
+void expandVariables(BoundedText& text, const LaunchState& state)
 {
     // Cheap exit: every placeholder has a "%" or a "${".
-    if (std::strchr(text, '%') == nullptr && std::strstr(text, "${") == nullptr)
+    if (std::strchr(text.c_str(), '%') == nullptr && std::strstr(text.c_str(), "${") == nullptr)
         return;
+    const char* extractionDir = state.extractionDir.c_str();
+    const char* runtimeHome = state.runtimeHome.c_str();
     char exeDir[kTextBufferSize];
     resolveFromLauncherDir(exeDir, "");
     struct Row {

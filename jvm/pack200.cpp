@@ -1,4 +1,4 @@
-#include "installer/pack200.h"
+#include "jvm/pack200.h"
 
 #include <cstdio>
 
@@ -60,7 +60,6 @@ void unpackJar(const char* directory, const char* jar)
     logInfo("waiting for unpack200 to finish");
     unsigned exitCode = 0;
     waitForProcess(child, kWaitForever, &exitCode);
-    closeProcess(child);
     // The exit code is not judged: a failed unpack shows when the runtime does not load.
     logInfo("unpack done");
 }

@@ -1,8 +1,4 @@
-#include "launcher/command_line.h"
-
-#include "diag/errors.h"
-#include "diag/log.h"
-#include "payload/config_ids.h"
+#include "fs/command_line.h"
 
 namespace {
 const WideChar* findChar(const WideChar* p, WideChar c)
@@ -50,12 +46,4 @@ bool trySplitCommandLine(const WideChar* line, ArgList& args)
             ++p;
     }
     return true;
-}
-
-void splitCommandLine(const WideChar* line, ArgList& args)
-{
-    if (!trySplitCommandLine(line, args)) {
-        logError("Unbalanced quotes");
-        fatalErrorById(cfg::kMsgUnbalancedQuotes);
-    }
 }

@@ -6,5 +6,5 @@
 // Appends the arguments of line to args; false on an opening quote without a
 // closing one (args then holds the arguments before it).
 bool trySplitCommandLine(const WideChar* line, ArgList& args);
-// The same; an unbalanced quote ends the process through the fatal path (1007).
-void splitCommandLine(const WideChar* line, ArgList& args);
+// The form that ends the process on an unbalanced quote is splitCommandLine
+// (payload/split_command_line.h).

@@ -1,3 +1,0 @@
-#include "instance/instance_state.h"
-
-char instanceSemaphoreName[kTextBufferSize] = {0};
