@@ -13,13 +13,13 @@ if(KVELL_BUILD_WINDOWS)
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
                -DKVELL_JDK_INCLUDE=${KVELL_JDK_INCLUDE}
                -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
-               -DKVELL_TESTS=${KVELL_TESTS}
+               -DKVELL_MAIN_ONLY=${KVELL_MAIN_ONLY}
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     USES_TERMINAL_BUILD ON)
 endif()
 
-if(KVELL_TESTS)
+if(NOT KVELL_MAIN_ONLY)
   add_subdirectory(tests)
   # The product's includes against its layers, and the check itself.
   add_test(NAME layers.includes

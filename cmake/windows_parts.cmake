@@ -1,6 +1,6 @@
 # The Windows half: the Windows test programs and the stand-in runtime (which
 # the main job uses too).
-if(KVELL_TESTS)
+if(NOT KVELL_MAIN_ONLY)
   add_subdirectory(tests)
 else()
   add_subdirectory(tests/standin)

@@ -63,11 +63,8 @@ WideString composeErrorTextWide(const WideChar* message, const char* logPath)
 {
     WideString text(message);
     if (logPath != nullptr) {
-        WideChar widePath[kTextBufferSize];
-        if (toWideAnsi(logPath, widePath, static_cast<int>(kTextBufferSize)) == 0)
-            widePath[0] = 0;
         WideString tail = KW("\n\nLog: ");
-        tail += widePath;
+        tail += wideFromAnsi(logPath);
         size_t room = kTextBufferSize - 1 > tail.size() ? kTextBufferSize - 1 - tail.size() : 0;
         if (text.size() > room)
             text.resize(room);

@@ -16,10 +16,9 @@ namespace {
 // path changes only when the way back needed no default character.
 void utf16Pass(char* path, void (*transform)(WideString&))
 {
-    static thread_local WideChar wide[kTextBufferSize];
-    if (toWideFileCodePage(path, wide, static_cast<int>(kTextBufferSize)) == 0)
+    WideString text = wideFromFileCodePage(path);
+    if (text.empty())
         return;
-    WideString text(wide);
     transform(text);
     char scratch[kTextBufferSize];
     bool usedDefault = false;

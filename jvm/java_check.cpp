@@ -10,8 +10,6 @@
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 
-bool useVersionCache = true;
-
 namespace {
 bool endsWithNoCase(const char* text, const char* suffix)
 {
@@ -47,9 +45,9 @@ bool switchToWindowedExecutable(char* javaExe)
 
 // The version, and whether it passes the limits, for an executable that exists.
 bool judgeVersion(const char* javaExe, const FileStamp& stamp, char* version, const char* minimum,
-                  const char* maximum, bool allowBeta)
+                  const char* maximum, bool allowBeta, bool readCache)
 {
-    if (useVersionCache && readCachedVersion(javaExe, stamp, version)) {
+    if (readCache && readCachedVersion(javaExe, stamp, version)) {
         logInfo("got version from registry %s", version);
         // The marker of a failed run: refused now as it was when the run failed.
         if (std::strcmp(version, kFailedRunVersion) == 0) {
@@ -81,7 +79,8 @@ bool javaExeForHome(const char* home, char* javaExe)
     return true;
 }
 
-bool checkJavaExe(char* javaExe, char* version, const char* minimum, const char* maximum, bool allowBeta)
+bool checkJavaExe(char* javaExe, char* version, const char* minimum, const char* maximum, bool allowBeta,
+                  bool readCache)
 {
     logInfo("checkJavaExe (%s, [out], %s, %s, %d)", javaExe, minimum, maximum, allowBeta ? 1 : 0);
     char full[kTextBufferSize];
@@ -95,7 +94,7 @@ bool checkJavaExe(char* javaExe, char* version, const char* minimum, const char*
         logInfo("file doesn't exist");
     } else {
         logInfo("file exists");
-        usable = judgeVersion(javaExe, stamp, version, minimum, maximum, allowBeta);
+        usable = judgeVersion(javaExe, stamp, version, minimum, maximum, allowBeta, readCache);
     }
     if (usable && getInt(cfg::kProgramType) == 1)
         usable = switchToWindowedExecutable(javaExe);
@@ -105,9 +104,6 @@ bool checkJavaExe(char* javaExe, char* version, const char* minimum, const char*
 
 bool verifyJavaExe(char* javaExe, const char* minimum, const char* maximum, bool allowBeta, bool useCache)
 {
-    useVersionCache = useCache;
     char version[kTextBufferSize];
-    bool usable = checkJavaExe(javaExe, version, minimum, maximum, allowBeta);
-    useVersionCache = true;
-    return usable;
+    return checkJavaExe(javaExe, version, minimum, maximum, allowBeta, useCache);
 }

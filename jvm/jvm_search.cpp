@@ -15,9 +15,10 @@
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 #include "payload/expand_variables.h"
+#include "payload/temp_dir.h"
 
-const char* const kPreferredLocationFile = "\\.quillmere\\pref_jre.cfg";
-const char* const kInstallerLocationFile = "\\.quillmere\\inst_jre.cfg";
+const char* const kPreferredLocationFile = "pref_jre.cfg";
+const char* const kInstallerLocationFile = "inst_jre.cfg";
 
 namespace {
 // The configured version limits (held on the heap: the search runs deep).
@@ -144,9 +145,11 @@ bool readLocationFile(char* line, const char* fileName)
     line[0] = '\0';
     char directory[kTextBufferSize];
     getString(cfg::kQuillmereDirectory, directory, sizeof directory);
+    char full[kTextBufferSize];
+    getFullPath(full, directory, true);
+    char folder[kTextBufferSize];
     char path[kTextBufferSize];
-    getFullPath(path, directory, true);
-    if (!appendBounded(path, sizeof path, fileName))
+    if (!joinPath(folder, sizeof folder, full, ".quillmere") || !joinPath(path, sizeof path, folder, fileName))
         return false;
     TextFile file = openTextFile(path);
     if (!file)

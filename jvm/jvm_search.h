@@ -9,7 +9,7 @@
 // How the search found the runtime.
 enum class JvmSource { None = 0, SearchPath = 1, Directory = 2, Environment = 3, Registry = 4 };
 
-// The location files, relative to the directory of entry 10003.
+// The location files, in ".quillmere" of the directory of entry 10003.
 extern const char* const kPreferredLocationFile;
 extern const char* const kInstallerLocationFile;
 

@@ -169,11 +169,11 @@ void appendConfiguredClassPath(const LaunchState& state, ClassPathBuffer& buffer
         const char* value = expanded.c_str();
         bool found = false;
         if (kind == 'A' || kind == 'D') {
-            static thread_local char resolved[kPathListBufferSize];
-            resolvePathList(resolved, value, sizeof resolved);
-            if (appendToClassPath(buffer, resolved))
+            BoundedText resolved(kPathListBufferSize);
+            resolvePathList(resolved.data(), value, resolved.capacity());
+            if (appendToClassPath(buffer, resolved.c_str()))
                 appendToClassPath(buffer, kPathListSeparator);
-            found = fileExists(resolved);
+            found = fileExists(resolved.c_str());
         } else if (kind == 'E') {
             found = appendEnvironmentEntry(buffer, value, required);
         } else if (kind == 'S') {

@@ -49,7 +49,7 @@ void descrambleBuffer(unsigned char* data, size_t size)
 
 int copyBytes(const FileHandle& source, const FileHandle& target, int64_t size, bool descramble)
 {
-    alignas(16) static thread_local unsigned char buffer[kCopyBufferSize];
+    alignas(16) unsigned char buffer[kCopyBufferSize];
     int64_t copied = 0;
     while (copied < size) {
         int64_t left = size - copied;

@@ -52,10 +52,10 @@ void chooseFallbackDir(char* path)
 
 } // namespace
 
-void joinPath(char* out, size_t cap, const char* dir, const char* name)
+bool joinPath(char* out, size_t cap, const char* dir, const char* name)
 {
     const char separator[2] = {kPathSeparator, '\0'};
-    formatBounded(out, cap, "%s%s%s", dir, endsWithSeparator(dir) || dir[0] == '\0' ? "" : separator, name);
+    return formatBounded(out, cap, "%s%s%s", dir, endsWithSeparator(dir) || dir[0] == '\0' ? "" : separator, name);
 }
 
 void chooseTempDir(char* path)

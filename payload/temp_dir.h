@@ -13,5 +13,6 @@ void processTempFileName(char* path, int processId);
 // empty path and one beginning with ".".
 void emptyDirectory(const char* path);
 
-// dir, a separator unless dir already ends with one, then name.
-void joinPath(char* out, size_t cap, const char* dir, const char* name);
+// dir, a separator unless dir already ends with one, then name; false when
+// the result had to be cut.
+bool joinPath(char* out, size_t cap, const char* dir, const char* name);

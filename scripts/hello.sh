@@ -5,23 +5,32 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${KVELL_BUILD_DIR:-$root/build}"
+stage() { echo "== [$1/5] $2 =="; }
+
+stage 1 "setup: the packages building needs (apt-get, once)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+stage 2 "build: kvell.exe, kvellpack, kvellrun, the Java side, the stand-in runtime (log: $build/main-build.log)"
+mkdir -p "$build"
+if ! "$root/scripts/build.sh" -DKVELL_MAIN_ONLY=ON -DKVELL_SANITIZE=OFF >"$build/main-build.log" 2>&1; then
+  tail -n 40 "$build/main-build.log"
+  echo "build failed; the whole output is in $build/main-build.log" >&2
+  exit 1
+fi
 
-stage="$build/hello"
-rm -rf "$stage"
-mkdir -p "$stage"
+work="$build/hello"
+rm -rf "$work"
+mkdir -p "$work"
 # kvellpack finds kvell-runtime.jar in the build tree ($build/java) by itself.
-cp "$root/examples/hello/hello.toml" "$build/examples/hello/hello.jar" "$stage/"
+cp "$root/examples/hello/hello.toml" "$build/examples/hello/hello.jar" "$work/"
 
-echo "== kvellpack pack hello.toml =="
-"$build/tools/kvellpack" pack "$stage/hello.toml" --stub "$build/windows/kvell.exe" -o "$stage/hello.exe"
+stage 3 "kvellpack pack hello.toml"
+"$build/tools/kvellpack" pack "$work/hello.toml" --stub "$build/windows/kvell.exe" -o "$work/hello.exe"
 echo "== kvellpack inspect hello.exe =="
-"$build/tools/kvellpack" inspect "$stage/hello.exe"
+"$build/tools/kvellpack" inspect "$work/hello.exe"
 
 # Under Wine there is no Windows Java runtime: a stand-in runtime beside the
 # launcher (search sequence entry "Rjre") records what the JVM is handed.
-cp -r "$build/windows/tests/standin/jre" "$stage/jre"
+cp -r "$build/windows/tests/standin/jre" "$work/jre"
 export WINEPREFIX="$build/wine-hello" WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== creating a Wine prefix (once) =="
@@ -29,9 +38,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 rm -f "$WINEPREFIX"/drive_c/users/*/Temp/qmr_nlog_* 2>/dev/null || true
 
-echo "== hello.exe one \"two words\" (under Wine, stand-in runtime) =="
+stage 4 "hello.exe one \"two words\" (under Wine, stand-in runtime)"
 set +e
-KVELL_LOG=yes wine "$stage/hello.exe" one "two words"
+KVELL_LOG=yes wine "$work/hello.exe" one "two words"
 status=$?
 set -e
 echo "exit code: $status"
@@ -39,6 +48,6 @@ echo "== the diagnostic log (KVELL_LOG=yes keeps it) =="
 log="$(ls -t "$WINEPREFIX"/drive_c/users/*/Temp/qmr_nlog_* 2>/dev/null | head -1)"
 if [ -n "$log" ]; then cat "$log"; else echo "(no log found)"; fi
 
-echo "== the same launcher on this machine's JDK (kvellrun) =="
-"$build/kvellrun" "$stage/hello.exe" one "two words"
+stage 5 "the same launcher on this machine's JDK (kvellrun)"
+"$build/kvellrun" "$work/hello.exe" one "two words"
 exit "$status"

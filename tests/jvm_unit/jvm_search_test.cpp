@@ -25,7 +25,7 @@ struct Search : JvmTest {
         copyBounded(found, sizeof found, location.c_str());
         return source;
     }
-    void locationFile(const char* file, const std::string& text) { writeFile(std::string("loc\\.quillmere\\") + file, text); }
+    void locationFile(const char* file, const std::string& text) { writeFile(std::string("loc/.quillmere/") + file, text); }
     void oldRuntime(const std::string& home, bool underJre = true) { makeRuntime(home, javaVersion("1.4.2"), underJre); }
 };
 } // namespace

@@ -72,7 +72,7 @@ void JvmTest::SetUp()
         unsetenv(name);
     resetProcessStateForTests();
     configStore() = ConfigStore();
-    setConfig(10003, relDir + "/loc");  // location files: loc\.quillmere\... in the scratch directory
+    setConfig(10003, relDir + "/loc");  // location files: loc/.quillmere/... in the scratch directory
     setMessageBoxErrors(false);
 }
 
