@@ -76,10 +76,16 @@ void writeHeader(FILE* file)
 void ensureLog()
 {
     LogState& state = logState();
-    if (state.hasPath && state.file == nullptr && (state.ownsFile || state.retryAppend))
-        state.file = std::fopen(state.path, "a");
-    if (state.initialised)
+    if (state.initialised) {
+        // Creation failed at first: the fixed path may be free by now. Only a new
+        // file of our own is ever written into.
+        if (state.file == nullptr && state.retryCreate) {
+            state.file = createNewTextFile(state.path);
+            state.ownsFile = state.file != nullptr;
+            state.retryCreate = state.file == nullptr && !findFirstEntry(state.path, nullptr);
+        }
         return;
+    }
     state.initialised = true;
 
     state.keepRequest = keepRequested("KVELL_LOG") || keepRequested("QUILLMERE_LOG");
@@ -93,7 +99,7 @@ void ensureLog()
     if (file == nullptr) {
         // Nothing could be created. Later calls try the fixed path again, unless
         // it is a file of someone else's, which is never written into.
-        state.retryAppend = !findFirstEntry(state.path, nullptr);
+        state.retryCreate = !findFirstEntry(state.path, nullptr);
         return;
     }
     state.file = file;
@@ -104,16 +110,19 @@ void ensureLog()
 void writeLine(const char* prefix, const char* format, va_list args)
 {
     std::lock_guard<std::mutex> guard(logLock());
-    ensureLog();
     LogState& state = logState();
+    if (state.cleanedUp)
+        return;  // the log may be gone: never create it again
+    ensureLog();
     if (state.file == nullptr)
         return;
     if (prefix != nullptr)
         std::fputs(prefix, state.file);
     std::vfprintf(state.file, format, args);
     std::fputs("\n", state.file);
-    std::fclose(state.file);
-    state.file = nullptr;
+    // Written through: a crash loses nothing. The file stays open (never
+    // reopened by name, so nobody can swap it between two lines).
+    std::fflush(state.file);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// The per-run diagnostic log: one line per call, opened, written and closed each
-// time so that every line is on disk when the call returns.
+// The per-run diagnostic log: one line per call, written through so that every
+// line is in the file when the call returns. The file is created once, kept open
+// (others may only read it) and closed at exit; nothing is logged after that.
 #pragma once
 
 #if defined(__GNUC__)

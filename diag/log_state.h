@@ -14,7 +14,7 @@ struct LogState {
     bool kept = false;
     bool keepRequest = false;  // KVELL_LOG or QUILLMERE_LOG said "yes"
     bool ownsFile = false;     // only a file this process created may be deleted
-    bool retryAppend = false;  // creation failed: later calls may still reach the path
+    bool retryCreate = false;  // creation failed: later calls may still create the fixed path
     bool cleanedUp = false;
 };
 

@@ -23,3 +23,15 @@ WideString wideFromFileCodePage(const char* text)
 {
     return convert(toWideFileCodePage, text);
 }
+
+bool ansiFromWide(const WideString& text, std::string* out)
+{
+    // Enough for any code page: at most four bytes a unit.
+    std::vector<char> bytes(text.size() * 4 + 1);
+    bool usedDefault = false;
+    int n = fromWideAnsi(text.c_str(), bytes.data(), static_cast<int>(bytes.size()), &usedDefault);
+    if (n == 0 || usedDefault)
+        return false;
+    out->assign(bytes.data());
+    return true;
+}

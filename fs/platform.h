@@ -34,7 +34,8 @@ bool readFileBytes(const FileHandle& file, void* buffer, uint32_t size, uint32_t
 bool writeFileBytes(const FileHandle& file, const void* buffer, uint32_t size, uint32_t* written);
 bool deleteFileAt(const char* path);
 bool directoryExists(const char* path);
-// Creates a file that must not exist yet and opens it as a text stream for writing.
+// Creates a file that must not exist yet and opens it as a text stream for
+// writing; others may read it meanwhile, not write or delete it.
 FILE* createNewTextFile(const char* path);
 
 // The system's error code of the last failed call (GetLastError / errno).
@@ -66,10 +67,16 @@ int toWideFileCodePage(const char* text, WideChar* out, int capUnits);
 int fromWideFileCodePage(const WideChar* text, char* out, int capBytes, bool* usedDefault);
 // System ANSI code page -> UTF-16 (for 8-bit texts shown in wide messages).
 int toWideAnsi(const char* text, WideChar* out, int capUnits);
+// UTF-16 -> system ANSI code page, no best-fit substitutes; usedDefault reports
+// characters the code page cannot represent.
+int fromWideAnsi(const WideChar* text, char* out, int capBytes, bool* usedDefault);
 // The same conversions into a string of at most 8192 units; "" when the text
 // cannot be converted or is longer (code_pages.cpp).
 WideString wideFromAnsi(const char* text);
 WideString wideFromFileCodePage(const char* text);
+// The whole text in the ANSI code page; false when a character has no
+// representation there (out then holds nothing useful).
+bool ansiFromWide(const WideString& text, std::string* out);
 // Full path; *filePart receives the offset of the file name part (or the length).
 // Returns the length written, 0 on failure or when it does not fit.
 size_t fullPathName(const char* path, char* out, size_t cap, size_t* filePart);
@@ -94,6 +101,9 @@ bool setCurrentDirectoryPath(const char* path);
 
 // ---- directories, temporary names, environment block ----------------------
 bool createDirectoryAt(const char* path);
+// A new directory that only the current user and SYSTEM may use (its files
+// inherit that): the extraction directory may lie in a folder others can write.
+bool createPrivateDirectoryAt(const char* path);
 bool removeDirectoryAt(const char* path);
 // GetTempPathA: the length reported (0 on failure); buf holds the path.
 unsigned tempPathNarrow(char* buf, size_t cap);
@@ -118,8 +128,17 @@ struct TextFileCloser {
 using TextFile = std::unique_ptr<FILE, TextFileCloser>;
 // Opens a text file for reading ("rt"); empty when it cannot.
 TextFile openTextFile(const char* path);
+// The same for regular files only: a device, pipe or directory gives an empty
+// result and *notRegular set, so that nothing can block or stream forever.
+TextFile openRegularTextFile(const char* path, bool* notRegular);
 
 // ---- libraries and the environment ---------------------------------------
+// Takes the program's folder and the current directory out of the DLL search
+// for the rest of the process: System32 and the directories added with
+// addDllSearchDirectory only. Called first thing at start.
+void restrictDllSearch();
+// Adds a directory to that search (a runtime's bin, the native library dirs).
+void addDllSearchDirectory(const char* path);
 struct LibraryTraits {
     using Raw = void*;
     static constexpr Raw kNone = nullptr;

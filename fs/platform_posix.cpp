@@ -184,6 +184,11 @@ int toWideAnsi(const char* text, WideChar* out, int capUnits)
     return toWideFileCodePage(text, out, capUnits);
 }
 
+int fromWideAnsi(const WideChar* text, char* out, int capBytes, bool* usedDefault)
+{
+    return fromWideFileCodePage(text, out, capBytes, usedDefault);
+}
+
 size_t fullPathName(const char* path, char* out, size_t cap, size_t* filePart)
 {
     // Lexical: the host has no drive letters; resolve against the current directory.
@@ -345,9 +350,30 @@ int consoleOutputCodePage()
     return 65001;
 }
 
+bool createPrivateDirectoryAt(const char* path)
+{
+    return ::mkdir(path, 0700) == 0;
+}
+
+// The host's loader has no program-folder search to take away.
+void restrictDllSearch()
+{
+}
+
+void addDllSearchDirectory(const char*)
+{
+}
+
 TextFile openTextFile(const char* path)
 {
     return TextFile(std::fopen(path, "r"));
+}
+
+TextFile openRegularTextFile(const char* path, bool* notRegular)
+{
+    struct stat st;
+    *notRegular = ::stat(path, &st) == 0 && !S_ISREG(st.st_mode);
+    return *notRegular ? TextFile() : openTextFile(path);
 }
 
 void LibraryTraits::close(Raw raw)

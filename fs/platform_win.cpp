@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <sddl.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -102,8 +103,8 @@ bool directoryExists(const char* path)
 
 FILE* createNewTextFile(const char* path)
 {
-    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
     int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_TEXT | _O_APPEND);
@@ -209,6 +210,19 @@ int toWideAnsi(const char* text, WideChar* out, int capUnits)
     return MultiByteToWideChar(CP_ACP, 0, text, -1, out, capUnits);
 }
 
+int fromWideAnsi(const WideChar* text, char* out, int capBytes, bool* usedDefault)
+{
+    BOOL defaulted = FALSE;
+    // UTF-8 refuses the flags and the default-character argument; it represents
+    // everything but lone surrogates, which it reports as a failure.
+    bool utf8 = GetACP() == CP_UTF8;
+    int n = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text, -1, out, capBytes,
+                                nullptr, utf8 ? nullptr : &defaulted);
+    if (usedDefault != nullptr)
+        *usedDefault = defaulted != FALSE;
+    return n;
+}
+
 size_t fullPathName(const char* path, char* out, size_t cap, size_t* filePart)
 {
     char* part = nullptr;
@@ -298,6 +312,44 @@ bool createDirectoryAt(const char* path)
     return CreateDirectoryA(path, nullptr) != 0;
 }
 
+namespace {
+// The current user's SID as text ("S-1-5-21-...").
+bool currentUserSid(std::string* sid)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size > 0 ? size : 1);
+    bool ok = GetTokenInformation(token, TokenUser, buffer.data(), size, &size) != 0;
+    CloseHandle(token);
+    char* text = nullptr;
+    if (!ok || !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text))
+        return false;
+    sid->assign(text);
+    LocalFree(text);
+    return true;
+}
+} // namespace
+
+bool createPrivateDirectoryAt(const char* path)
+{
+    std::string sid;
+    if (!currentUserSid(&sid))
+        return false;
+    // Protected (nothing inherited from the parent): full control for the user
+    // and SYSTEM, passed on to everything created inside.
+    std::string sddl = "D:P(A;OICI;FA;;;" + sid + ")(A;OICI;FA;;;SY)";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    bool created = CreateDirectoryA(path, &attributes) != 0;
+    LocalFree(descriptor);
+    return created;
+}
+
 bool removeDirectoryAt(const char* path)
 {
     return RemoveDirectoryA(path) != 0;
@@ -376,6 +428,51 @@ int consoleOutputCodePage()
 TextFile openTextFile(const char* path)
 {
     return TextFile(std::fopen(path, "rt"));
+}
+
+TextFile openRegularTextFile(const char* path, bool* notRegular)
+{
+    *notRegular = false;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        *notRegular = true;
+        return TextFile();
+    }
+    TextFile file = openTextFile(path);
+    if (file && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file.get())))) != FILE_TYPE_DISK) {
+        *notRegular = true;
+        file.reset();
+    }
+    return file;
+}
+
+namespace {
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+constexpr DWORD kSearchUserDirs = 0x00000400;  // LOAD_LIBRARY_SEARCH_USER_DIRS
+
+// Looked up at run time: Windows 7 has them only with its 2011 loader update.
+template <typename Function>
+Function kernelFunction(const char* name)
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
+                             : nullptr;
+}
+} // namespace
+
+void restrictDllSearch()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    if (auto set = kernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories"))
+        set(kSearchSystem32 | kSearchUserDirs);
+}
+
+void addDllSearchDirectory(const char* path)
+{
+    using AddDllDirectoryFn = void*(WINAPI*)(const wchar_t*);
+    WideString wide = wideFromFileCodePage(path);
+    if (auto add = kernelFunction<AddDllDirectoryFn>("AddDllDirectory"); add != nullptr && !wide.empty())
+        add(wide.c_str());
 }
 
 void LibraryTraits::close(Raw raw)

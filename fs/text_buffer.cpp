@@ -81,12 +81,12 @@ ReplaceResult replaceFirst(char* text, size_t cap, const char* token, const char
     return result;
 }
 
-std::vector<std::string> splitList(const char* text)
+std::vector<std::string> splitList(const char* text, char separator)
 {
     std::vector<std::string> pieces;
     const char* p = text;
     while (*p != '\0') {
-        const char* end = std::strchr(p, ';');
+        const char* end = std::strchr(p, separator);
         size_t len = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
         if (len > 0)
             pieces.emplace_back(p, len);

@@ -34,5 +34,6 @@ ReplaceResult replaceFirst(char* text, size_t cap, const char* token, const char
 
 size_t wideLength(const WideChar* text);
 
-// The pieces of a ";"-separated list; empty pieces (runs of ";") are skipped.
-std::vector<std::string> splitList(const char* text);
+// The pieces of a ";"-separated list (or another separator); empty pieces
+// (runs of the separator) are skipped.
+std::vector<std::string> splitList(const char* text, char separator = ';');

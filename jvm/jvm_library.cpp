@@ -53,6 +53,9 @@ LibraryHandle loadFromBinDirectory(const char* javaExecutable)
     std::string oldPath;
     bool pathWasSet = readEnvironmentString("PATH", &oldPath);
     std::string newPath = pathWasSet ? oldPath + kPathListSeparator + binDirectory : binDirectory;
+    // The DLL search no longer includes PATH: jvm.dll's dependencies in bin
+    // (the C runtime of newer JDKs) are found through this directory.
+    addDllSearchDirectory(binDirectory.c_str());
     bool extended = newPath.size() <= kMaxEnvironmentValue;
     if (extended)
         setPath(newPath.c_str());

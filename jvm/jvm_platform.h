@@ -1,7 +1,7 @@
 // The operating-system services the JVM search needs beyond fs/platform.h: the
-// registry, hidden child processes, short path names and the executable search
-// path. jvm_platform_win.cpp implements them with Win32; jvm_platform_posix.cpp
-// gives the host build real child processes and an in-memory registry.
+// registry, hidden child processes and short path names. jvm_platform_win.cpp
+// implements them with Win32; jvm_platform_posix.cpp gives the host build real
+// child processes (its registry is the test bed's, tests/support).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -65,5 +65,3 @@ void terminateProcess(const ChildProcess& child, unsigned exitCode);
 // ---- names -------------------------------------------------------------------
 // GetShortPathNameA; false when it fails or does not fit.
 bool shortPathName(const char* path, char* out, size_t cap);
-// SearchPathA in the system's standard order, no extension added.
-bool searchExecutablePath(const char* fileName, char* out, size_t cap);

@@ -153,29 +153,3 @@ bool shortPathName(const char* path, char* out, size_t cap)
     std::strcpy(out, path);
     return true;
 }
-
-bool searchExecutablePath(const char* fileName, char* out, size_t cap)
-{
-    // The host looks only along PATH.
-    const char* path = std::getenv("PATH");
-    if (path == nullptr)
-        return false;
-    std::string list(path);
-    size_t from = 0;
-    while (from <= list.size()) {
-        size_t colon = list.find(':', from);
-        std::string dir = list.substr(from, colon == std::string::npos ? std::string::npos : colon - from);
-        if (!dir.empty()) {
-            std::string candidate = dir + "/" + fileName;
-            struct stat st;
-            if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && candidate.size() < cap) {
-                std::strcpy(out, candidate.c_str());
-                return true;
-            }
-        }
-        if (colon == std::string::npos)
-            break;
-        from = colon + 1;
-    }
-    return false;
-}

@@ -147,9 +147,3 @@ bool shortPathName(const char* path, char* out, size_t cap)
     DWORD n = GetShortPathNameA(path, out, static_cast<DWORD>(cap));
     return n != 0 && n < cap;
 }
-
-bool searchExecutablePath(const char* fileName, char* out, size_t cap)
-{
-    DWORD n = SearchPathA(nullptr, fileName, nullptr, static_cast<DWORD>(cap), out, nullptr);
-    return n != 0 && n < cap;
-}

@@ -196,9 +196,28 @@ bool checkJavaHomeVariable(char* javaExe, const char* variable, const char* mini
     return verifyJavaExe(javaExe, minimum, maximum, false, true);
 }
 
+bool findOnPath(const char* fileName, char* out)
+{
+    std::string path;
+    if (!readEnvironmentString("PATH", &path))
+        return false;
+    for (std::string entry : splitList(path.c_str(), kPathListSeparator[0])) {
+        if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"')
+            entry = entry.substr(1, entry.size() - 2);
+        if (entry.empty() || isRelativePath(entry.c_str())) {
+            logInfo("Not searching relative PATH entry %s", entry.c_str());
+            continue;
+        }
+        if (joinPath(out, kTextBufferSize, entry.c_str(), fileName) && fileExists(out))
+            return true;
+    }
+    out[0] = '\0';
+    return false;
+}
+
 bool checkSearchPath(char* javaExe, const char* minimum, const char* maximum)
 {
-    if (!searchExecutablePath("java.exe", javaExe, kTextBufferSize))
+    if (!findOnPath("java.exe", javaExe))
         return false;
     return verifyJavaExe(javaExe, minimum, maximum, false, true);
 }

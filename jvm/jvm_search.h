@@ -25,8 +25,12 @@ bool checkJavaHomeDirectory(char* javaExe, const char* directory, const char* mi
                             bool skipVersionCheck);
 // The Java home named by an environment variable; pre-release runtimes refused.
 bool checkJavaHomeVariable(char* javaExe, const char* variable, const char* minimum, const char* maximum);
-// java.exe along the system's executable search path; pre-release runtimes refused.
+// java.exe in the directories of PATH, in order; pre-release runtimes refused.
+// Only absolute entries count: neither the launcher's folder nor the current
+// directory is searched, so a java.exe planted beside an installer is never run.
 bool checkSearchPath(char* javaExe, const char* minimum, const char* maximum);
+// The first absolute PATH entry holding fileName, into out (8192 bytes).
+bool findOnPath(const char* fileName, char* out);
 // The first line of the location file, less its line end; false when the file
 // cannot be read, is empty or its first line does not fit.
 bool readLocationFile(char* line, const char* fileName);

@@ -80,10 +80,19 @@ ArgList buildMainArguments(const LaunchState& state, const ArgList& commandLine)
     if (!commandLine.empty())
         args.push_back(commandLine[0]);
 
-    BoundedText configured;
-    getString(cfg::kProgramArguments, configured.data(), configured.capacity());
-    expandVariables(configured, state);
-    splitCommandLine(wideFromAnsi(configured.c_str()).c_str(), args);
+    // Split as written, then each word expanded: what a variable holds stays
+    // one argument, quotes and all.
+    char configured[kTextBufferSize];
+    getString(cfg::kProgramArguments, configured, sizeof configured);
+    ArgList words;
+    splitCommandLine(wideFromAnsi(configured).c_str(), words);
+    for (const WideString& word : words) {
+        std::string ansi;
+        ansiFromWide(word, &ansi);  // it came from ANSI text: always representable
+        BoundedText expanded(ansi.c_str());
+        expandVariables(expanded, state);
+        args.push_back(wideFromAnsi(expanded.c_str()));
+    }
 
     bool withholdJ = getInt(cfg::kJArgumentsToVm) != 0;
     for (size_t i = 1; i < commandLine.size(); ++i) {

@@ -57,8 +57,13 @@ void splitWords(const char* text, std::vector<std::string>* words)
 {
     ArgList list;
     splitCommandLine(wideFromAnsi(text).c_str(), list);
-    for (const WideString& word : list)
-        words->push_back(latin1FromWide(word));
+    for (const WideString& word : list) {
+        std::string ansi;
+        if (ansiFromWide(word, &ansi))
+            words->push_back(ansi);
+        else
+            logError("VM option not representable in the ANSI code page; skipped");
+    }
 }
 
 std::vector<std::string> buildLauncherProperties(const LaunchState& state)
@@ -103,9 +108,10 @@ std::vector<std::string> buildLauncherProperties(const LaunchState& state)
 
 void addConfiguredVmOptions(const LaunchState& state, const ArgList& commandLine, VmOptions& vm)
 {
+    // Split as written, then each word expanded (by handleVmOptionLine): what a
+    // variable holds stays one word, quotes and all.
     BoundedText configured;
     getString(cfg::kVmOptions, configured.data(), configured.capacity());
-    expandVariables(configured, state);
     std::vector<std::string> words;
     splitWords(configured.c_str(), &words);
     logInfo("adding options\n");
@@ -120,8 +126,13 @@ void addConfiguredVmOptions(const LaunchState& state, const ArgList& commandLine
     }
     if (getInt(cfg::kJArgumentsToVm) != 0) {
         for (const WideString& arg : commandLine) {
-            if (arg.size() >= 2 && arg[0] == '-' && arg[1] == 'J')
-                handleVmOptionLine(latin1FromWide(arg.substr(2)).c_str(), vm, state);
+            if (arg.size() < 2 || arg[0] != '-' || arg[1] != 'J')
+                continue;
+            std::string option;
+            if (ansiFromWide(arg.substr(2), &option))
+                handleVmOptionLine(option.c_str(), vm, state, Expansion::None);
+            else
+                logError("-J option not representable in the ANSI code page; skipped");
         }
     }
 }

@@ -28,5 +28,5 @@ void appendConfiguredClassPath(const LaunchState& state, ClassPathBuffer& buffer
 bool appendArchivesInDirectory(ClassPathBuffer& buffer, const char* directory, const char* extension);
 int listFilesWithExtension(const char* directory, const char* extension, std::vector<std::string>* names);
 // The words of an 8-bit configured text (ANSI code page), split like the
-// command line, as Latin-1 (units from 256 up do not survive).
+// command line.
 void splitWords(const char* text, std::vector<std::string>* words);

@@ -40,12 +40,45 @@ void trimLine(char* line)
         line[--len] = '\0';
 }
 
-void includeOptionsFile(const char* rest, VmOptions& vm, const LaunchState& state)
+// Marks the assembly as full: logged once, and nothing more is read or added.
+bool reachLimit(VmOptions& vm, const char* what)
 {
-    BoundedText expanded(rest);
-    expandVariables(expanded, state);
-    const char* name = expanded.c_str();
-    TextFile file = openTextFile(name);
+    logError("vmoptions: the limit of %s was reached (%d files, %d options, %d bytes at most); the rest is ignored",
+             what, kMaxVmOptionsFiles, static_cast<int>(kMaxVmOptions), static_cast<int>(kMaxVmOptionsBytes));
+    vm.limitReached = true;
+    return false;
+}
+
+bool withinLimits(VmOptions& vm)
+{
+    if (vm.limitReached)
+        return false;
+    if (vm.options.size() >= kMaxVmOptions)
+        return reachLimit(vm, "options");
+    if (vm.bytesRead > kMaxVmOptionsBytes)
+        return reachLimit(vm, "bytes");
+    return true;
+}
+
+// Only regular files are read: a device or a pipe could block or never end.
+TextFile openOptionsFile(const char* name)
+{
+    bool notRegular = false;
+    TextFile file = openRegularTextFile(name, &notRegular);
+    if (notRegular)
+        logError("vmoptions: <%s> is not a regular file; not read", name);
+    return file;
+}
+
+void includeOptionsFile(const char* name, VmOptions& vm, const LaunchState& state)
+{
+    if (!withinLimits(vm))
+        return;
+    if (vm.filesRead >= kMaxVmOptionsFiles) {
+        reachLimit(vm, "files");
+        return;
+    }
+    TextFile file = openOptionsFile(name);
     logInfo("adding vmoptions from <%s> (%p)", name, static_cast<void*>(file.get()));
     if (!file)
         return;
@@ -76,7 +109,7 @@ TextFile openDefaultVmOptionsFile(std::string* opened)
     size_t len = std::strlen(first);
     first[len >= 4 ? len - 4 : 0] = '\0';
     appendBounded(first, sizeof first, ".vmoptions");
-    TextFile file = openTextFile(first);
+    TextFile file = openOptionsFile(first);
     logInfo("vmoptions: exe file: %s, long: %s, opts1: %s, file: %p", exe, longPath, first,
             static_cast<void*>(file.get()));
     if (file) {
@@ -86,7 +119,7 @@ TextFile openDefaultVmOptionsFile(std::string* opened)
     }
     char second[kTextBufferSize];
     formatBounded(second, sizeof second, "%s.vmoptions", longPath);
-    file = openTextFile(second);
+    file = openOptionsFile(second);
     logInfo("vmoptions: opts2: %s, file: %p", second, static_cast<void*>(file.get()));
     if (file && opened != nullptr)
         *opened = second;
@@ -97,29 +130,50 @@ void readVmOptionsFile(TextFile file, VmOptions& vm, const LaunchState& state, c
 {
     if (!file)
         return;
+    ++vm.filesRead;
     vm.openFiles.push_back(name.empty() ? std::string() : fileKey(name.c_str()));
     BoundedText line;
-    while (std::fgets(line.data(), static_cast<int>(line.capacity()), file.get()) != nullptr) {
+    while (withinLimits(vm) && std::fgets(line.data(), static_cast<int>(line.capacity()), file.get()) != nullptr) {
+        vm.bytesRead += line.size();
         trimLine(line.data());
         if (line[0] == '\0' || line[0] == '#')
             continue;
-        expandVariables(line, state);
         handleVmOptionLine(line.c_str(), vm, state);
     }
     vm.openFiles.pop_back();
 }
 
-void handleVmOptionLine(const char* line, VmOptions& vm, const LaunchState& state)
+void handleVmOptionLine(const char* line, VmOptions& vm, const LaunchState& state, Expansion expansion)
 {
-    if (startsWith(line, "-include-options ")) {
-        includeOptionsFile(line + 17, vm, state);
-    } else if (startsWith(line, "-classpath ")) {
-        vm.overrides.replace = std::string(line + 11);
-    } else if (startsWith(line, "-classpath/p ")) {
-        vm.overrides.prepend = std::string(line + 13);
-    } else if (startsWith(line, "-classpath/a ")) {
-        vm.overrides.append = std::string(line + 13);
-    } else {
-        vm.options.emplace_back(line);
+    if (!withinLimits(vm))
+        return;
+    static const struct {
+        const char* prefix;
+        std::optional<std::string> ClassPathOverrides::*target;  // null: an include
+    } directives[] = {
+        {"-include-options ", nullptr},
+        {"-classpath ", &ClassPathOverrides::replace},
+        {"-classpath/p ", &ClassPathOverrides::prepend},
+        {"-classpath/a ", &ClassPathOverrides::append},
+    };
+    const char* value = line;
+    std::optional<std::string> ClassPathOverrides::*target = nullptr;
+    bool include = false;
+    for (const auto& directive : directives) {
+        if (startsWith(line, directive.prefix)) {
+            value = line + std::strlen(directive.prefix);
+            target = directive.target;
+            include = directive.target == nullptr;
+            break;
+        }
     }
+    BoundedText expanded(value);
+    if (expansion == Expansion::Values)
+        expandVariables(expanded, state);
+    if (include)
+        includeOptionsFile(expanded.c_str(), vm, state);
+    else if (target != nullptr)
+        vm.overrides.*target = std::string(expanded.c_str());
+    else
+        vm.options.emplace_back(expanded.c_str());
 }

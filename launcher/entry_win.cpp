@@ -59,6 +59,9 @@ bool attachConsole()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    // Before anything can load a DLL by name: never from the launcher's folder
+    // (a Downloads folder, say) or the current directory.
+    restrictDllSearch();
     if (commandLine != nullptr && commandLine[0] != '\0' && std::strcmp(commandLine, kRebootCommand) == 0) {
         rebootMachine();
         return 0;

@@ -43,6 +43,10 @@ void addNativeLibraryPath(const LaunchState& state)
     BoundedText resolved(kPathListBufferSize);
     resolvePathList(resolved.data(), dirs.c_str(), resolved.capacity());
     // PATH may be as long as Windows allows; it is never written back shortened.
+    // The DLL search leaves PATH out: the libraries' own dependencies are
+    // found through the same directories.
+    for (const std::string& dir : splitList(resolved.c_str(), kPathListSeparator[0]))
+        addDllSearchDirectory(dir.c_str());
     std::string value = resolved.c_str();
     if (!value.empty() && value.back() != kPathListSeparator[0])
         value += kPathListSeparator;

@@ -17,6 +17,9 @@
 
 namespace {
 constexpr uint32_t kCopyBufferSize = 8192;
+// Failures that end the process; the caller removes the directory first.
+constexpr int kRecordMissing = -1;
+constexpr int kCannotCreate = -2;
 
 void removeExtractionDir(const char* dir)
 {
@@ -80,13 +83,13 @@ int copyIncludedFile(const FileHandle& launcher, const char* target)
 {
     int64_t size = 0;
     if (!readLong(launcher, &size))
-        return -1;  // the caller ends the process: the record itself is missing
+        return kRecordMissing;
     logInfo("extracting %s (size: %" PRId64 ")", target, size);
     if (size <= 0)
         return kCopyOk;
     FileHandle out = createFileWrite(target);
     if (!isOpen(out))
-        fatalErrorById(cfg::kMsgInternalError, "11");
+        return kCannotCreate;
     return copyBytes(launcher, out, size, true);
 }
 
@@ -108,7 +111,8 @@ int extractIncludedFiles(LaunchState& state)
     makeTempFileName(tempFile);
     dirText.format("%s_dir", tempFile);
     logInfo("Temp dir: %s", dir);
-    if (!createDirectoryAt(dir))
+    // Only this user: the temporary folder may be one that others can write.
+    if (!createPrivateDirectoryAt(dir))
         fatalErrorById(cfg::kMsgInternalError, "7");
 
     char names[kTextBufferSize];
@@ -127,11 +131,16 @@ int extractIncludedFiles(LaunchState& state)
         } else {
             result = copyIncludedFile(launcher, target);
         }
-        if (result < 0) {
+        if (result == kRecordMissing) {
             unsigned error = lastSystemError();
             removeExtractionDir(dir);
             std::printf("error %d\n", static_cast<int>(error));
             fatalError("Internal Error: readLong");
+        }
+        if (result == kCannotCreate) {
+            logError("Could not create %s (error %d)", target, static_cast<int>(lastSystemError()));
+            removeExtractionDir(dir);
+            fatalErrorById(cfg::kMsgInternalError, "11");
         }
         if (result != kCopyOk) {
             logError("Failed to extract %s", target);

@@ -10,6 +10,8 @@ enum CopyResult { kCopyOk = 0, kCopyReadFailed = 1, kCopyWriteFailed = 2 };
 // Fills state.extractionDir and state.unextractedPosition. 0 success, 1 a read
 // from the launcher's file failed, 2 a write failed. Other failures end the process.
 int extractIncludedFiles(LaunchState& state);
+// One record into target: a CopyResult, or -1 when the record itself is
+// missing and -2 when target cannot be created (the caller ends the process).
 int copyIncludedFile(const FileHandle& launcher, const char* target);
 // Copies size bytes through one 8192-byte buffer, descrambling when asked.
 int copyBytes(const FileHandle& source, const FileHandle& target, int64_t size, bool descramble);

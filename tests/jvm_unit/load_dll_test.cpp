@@ -109,9 +109,9 @@ TEST_F(Load, FailureMessagesFollowTheSource)
     load(true, nullptr, false, &messages);
     EXPECT_EQ(messages, "cannot start|");
 
-    makeExecutable("path/java.exe");  // found through a relative PATH entry
+    makeExecutable("path/java.exe");  // found through PATH
     std::string savedPath = std::getenv("PATH");
-    setenv("PATH", rel("path").c_str(), 1);
+    setenv("PATH", abs("path").c_str(), 1);
     setConfig(128, "Sa label");
     load(true, nullptr, false, &messages);
     setenv("PATH", savedPath.c_str(), 1);

@@ -134,6 +134,18 @@ class JvmSearch(ScenarioCase):
             self.assertInOrder(log, ["found sun " + home.lower() + r"\bin\javaw.exe 17.0.2",
                                      "Loading of JVM-DLL successful"])
 
+    def test_search_path_runs_no_planted_java(self):
+        # A java.exe beside the launcher (also the current directory) and one in
+        # a relative PATH entry: the S entry looks only in absolute PATH entries.
+        for target in (self.case.dir, self.case.dir / "rel"):
+            shutil.copytree(STANDIN / "jre" / "bin", target, dirs_exist_ok=True)
+        result, log = self.launch(self.case.launcher(payload("Sa label")),
+                                  env={"PATH": r"rel;;C:\windows\system32;C:\windows"})
+        self.assertIn("Testing location a label (type S)", log)
+        self.assertIn("Not searching relative PATH entry rel", log)
+        self.assertNotIn("checkJavaExe", log)
+        self.assertEqual(self.transcript(), [])
+
     def test_located_jvm_under_the_user(self):
         home = self.runtime()
         name = (home + r"\bin\java.exe").replace("\\", "/")

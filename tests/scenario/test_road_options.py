@@ -136,6 +136,16 @@ class ConfiguredOptions(RoadOptions):
         self.assertRoadFatal(road, MESSAGES[1007])
         self.assertFalse(any(line.startswith("jvm create") for line in road.transcript), road.describe())
 
+    def test_variables_are_values_never_syntax(self):
+        # Quotes and directives in a variable stay inside the one word that names it.
+        env = {"EVIL": 'a" -javaagent:C:\\evil.jar "b', "QUOTE": '"', "DIRECTIVE": "-include-options C:\\x.txt"}
+        entries = {123: "-Dv=${EVIL} -Dq=${QUOTE} ${DIRECTIVE} -Dafter", 124: "${EVIL} ${QUOTE}"}
+        road = self.road(self.case.launcher(road_payload(entries)), env=env, args="cli")
+        self.assertLaunched(road)
+        self.assertEqual(self.after_properties(road), [
+            '-Dv=a" -javaagent:C:\\evil.jar "b', '-Dq="', "-include-options C:\\x.txt", "-Dafter"])
+        self.assertEqual(road.main_args[6:], ['a" -javaagent:C:\\evil.jar "b', '"', "cli"])
+
 
 class VmOptionsFile(RoadOptions):
     """The file beside the launcher: <name>.vmoptions, else <name>.exe.vmoptions."""
@@ -245,6 +255,19 @@ class VmOptionsFile(RoadOptions):
         self.assertEqual(len([line for line in road.log if "nested deeper than 16" in line]), 1, road.describe())
 
 
+    def test_includes_that_fan_out_or_never_end_are_bounded(self):
+        # The default file includes a device, then b 300 times: 256 files are read in all.
+        self.write(self.case, "app.vmoptions",
+                   "-include-options NUL\n" + "-include-options ${KVELL_EXEDIR}b.vmoptions\n" * 300 + "-Dlast\n")
+        self.write(self.case, "b.vmoptions", "-Db\n")
+        road = self.road(self.case.launcher(road_payload()))
+        self.assertLaunched(road)
+        self.assertEqual(self.after_properties(road), ["-Db"] * 255)
+        self.assertIn("ERROR: vmoptions: <NUL> is not a regular file; not read", road.log)
+        limits = [line for line in road.log if "the limit of files was reached" in line]
+        self.assertEqual(len(limits), 1, road.describe())
+
+
 class JArguments(RoadOptions):
     """Entry 125: command-line words beginning with "-J" become VM options and
     are withheld from main's array; without it they are ordinary arguments."""
@@ -270,6 +293,13 @@ class JArguments(RoadOptions):
                 # An append always follows a separator, also after an empty class path.
                 self.assertEqual(road.class_path, ";C:\\j.jar" if value == "1" else "")
                 self.assertEqual(road.main_args[5:], [launcher] + passed)
+
+    def test_options_in_the_ansi_code_page(self):
+        # The euro sign is in code page 1252 and arrives whole; U+0100 is not and is skipped.
+        road = self.road(self.case.launcher(road_payload({125: "1"})), args="-J-Dsym=\u20ac -J-Dx=\u0100 y")
+        self.assertLaunched(road)
+        self.assertEqual(self.after_properties(road), ["-Dsym=\u20ac"])
+        self.assertIn("ERROR: -J option not representable in the ANSI code page; skipped", road.log)
 
     def test_program_word_counts_as_an_argument_for_options(self):
         launcher = self.case.launcher(road_payload({125: "1"}))
@@ -363,15 +393,14 @@ class Expansion(RoadOptions):
             "-Dhome=%s\\bin\\.." % self.shared_home().lower(),
             "-Dtemp=" + directory,
             "-Dsep=;",
-            # Expanded before the split: the blank of the value separates words.
-            "-Denv=value", "one",
+            # Split before the expansion: the value's blank stays inside the word.
+            "-Denv=value one",
             "-Dstored=mixed",
             "-Dupper=mixed",
             "-Dlower=${road_mixed}",
             "-Dunknown=${NO_SUCH_VAR}",
             "-Dpercent=%ROAD_VAR%"])
-        self.assertTrue(any(line.startswith("expanding ${ROAD_VAR} to value one in -Dexe=")
-                            for line in road.log), road.describe())
+        self.assertIn("expanding ${ROAD_VAR} to value one in -Denv=value one.", road.log)
 
     def test_expansion_order(self):
         # A launcher directory holding a placeholder is expanded further by the
@@ -384,12 +413,13 @@ class Expansion(RoadOptions):
                          ["-Dexe=%s\\expanded\\" % self.case.win_dir, "-Dvalue=${KVELL_EXEDIR}"])
 
     def test_expansion_is_bounded(self):
-        # The second value would not fit the 8192-byte text: left unexpanded.
+        # Each word is expanded on its own; the second value would not fit its
+        # 8192-byte text: left unexpanded.
         value = "v" * 5000
-        road = self.road(self.case.launcher(road_payload({123: "${ROAD_BIG} ${ROAD_BIG}"})),
+        road = self.road(self.case.launcher(road_payload({123: "${ROAD_BIG} ${ROAD_BIG}${ROAD_BIG}"})),
                          env={"ROAD_BIG": value})
         self.assertLaunched(road)
-        self.assertEqual(self.after_properties(road), [value, "${ROAD_BIG}"])
+        self.assertEqual(self.after_properties(road), [value, value + "${ROAD_BIG}"])
         self.assertTrue(any(line.startswith("not expanding ${ROAD_BIG}") for line in road.log), road.describe())
 
     # A value that holds its own placeholder is inserted once: the upper-case

@@ -65,6 +65,9 @@ def main():
                 return 1
         exe = session.bin_dir / "kvell_win_tests.exe"
         exe.write_bytes(Config.win_tests.read_bytes())
+        # The DLL search tests look for it beside the program.
+        planted = Config.win_tests.with_name("kvell_planted.dll")
+        (session.bin_dir / planted.name).write_bytes(planted.read_bytes())
         result = session.run(session.windows(exe), args=" ".join(["--gtest_color=no"] + gtest_args), timeout=240)
         sys.stdout.write(result.stdout)
         sys.stdout.write(result.stderr)

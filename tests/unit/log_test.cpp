@@ -91,6 +91,8 @@ TEST_F(LogTest, DeletedAtExitUnlessKeptOrRequested)
     ASSERT_EQ(files().size(), 1u);
     logExitCleanup();
     EXPECT_TRUE(files().empty());
+    logInfo("after the clean-up");  // must not bring the log back
+    EXPECT_TRUE(files().empty());
 
     for (const char* value : {"YES", "1", "yes "}) {
         resetProcessStateForTests();
@@ -111,6 +113,19 @@ TEST_F(LogTest, DeletedAtExitUnlessKeptOrRequested)
         std::string cmd = "rm -f '" + dir + "'/qmr_nlog_*";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
     }
+}
+
+TEST_F(LogTest, LinesGoToTheFileOpenedFirstNeverToOneSwappedIn)
+{
+    logInfo("first");
+    std::string path = logFilePath();
+    ASSERT_EQ(rename(path.c_str(), (path + ".moved").c_str()), 0);
+    {
+        std::ofstream swapped(path);
+    }
+    logInfo("second");
+    EXPECT_EQ(readAll(path), "");
+    EXPECT_NE(readAll(path + ".moved").find("first\nsecond\n"), std::string::npos);
 }
 
 TEST_F(LogTest, NeverTruncatesSomeoneElsesFile)

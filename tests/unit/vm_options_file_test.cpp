@@ -72,9 +72,11 @@ TEST_F(OptionsFiles, IncludeCyclesStop)
     EXPECT_TRUE(vm.openFiles.empty());
 
     // A long chain stops at the nesting limit instead of exhausting the stack.
-    for (int i = 0; i < 40; ++i)
-        write("c" + std::to_string(i), "-Dc" + std::to_string(i) + "\n-include-options " + dir + "/c" +
-                                            std::to_string(i + 1) + "\n");
+    for (int i = 0; i < 40; ++i) {
+        std::string n = std::to_string(i);
+        std::string next = dir + "/c" + std::to_string(i + 1);
+        write("c" + n, std::string("-Dc").append(n).append("\n-include-options ").append(next).append("\n"));
+    }
     vm = read(dir + "/c0");
     EXPECT_EQ(vm.options.size(), static_cast<size_t>(kMaxVmOptionsNesting));
 }
@@ -86,4 +88,15 @@ TEST_F(OptionsFiles, LongPhysicalLineContinuesAsTheNextLine)
     ASSERT_EQ(vm.options.size(), 2u);
     EXPECT_EQ(vm.options[0].size(), 8191u);
     EXPECT_EQ(vm.options[0].size() + vm.options[1].size(), longLine.size() + 2);
+}
+
+TEST_F(OptionsFiles, DevicesAreNotReadAndTheOptionCountIsBounded)
+{
+    std::string many;
+    for (size_t i = 0; i < kMaxVmOptions + 10; ++i)
+        many.append("-D").append(std::to_string(i)).append("\n");
+    VmOptions vm = read(write("a.vmoptions", "-include-options /dev/zero\n-Dfirst\n" + many));
+    ASSERT_EQ(vm.options.size(), kMaxVmOptions);
+    EXPECT_EQ(vm.options.front(), "-Dfirst");
+    EXPECT_TRUE(vm.limitReached);
 }
