@@ -163,3 +163,8 @@ extern const char* const kPathListSeparator;
 void currentDirectoryPath(char* buf, size_t cap);
 // The process's whole command line as UTF-16 (GetCommandLineW).
 WideString commandLineWide();
+
+// ---- file names ----------------------------------------------------------
+// Whether a case-insensitive file system takes a and b for one file name:
+// equal ignoring letter case, non-ASCII letters included.
+bool sameFileNameIgnoringCase(const WideString& a, const WideString& b);

@@ -436,3 +436,27 @@ WideString commandLineWide()
     }
     return wideFromUtf8(line);
 }
+
+#include <locale.h>
+#include <wctype.h>
+
+namespace {
+wint_t upperCase(wint_t c)
+{
+    // The C locale would map ASCII letters only.
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return unicode != static_cast<locale_t>(nullptr) ? towupper_l(c, unicode) : towupper(c);
+}
+} // namespace
+
+bool sameFileNameIgnoringCase(const WideString& a, const WideString& b)
+{
+    // Unit by unit through the upper-case mapping, as Windows compares file names.
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && upperCase(a[i]) != upperCase(b[i]))
+            return false;
+    }
+    return true;
+}

@@ -526,3 +526,10 @@ WideString commandLineWide()
 {
     return WideString(GetCommandLineW());
 }
+
+bool sameFileNameIgnoringCase(const WideString& a, const WideString& b)
+{
+    // The comparison NTFS makes: each UTF-16 unit through the upper-case table.
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}

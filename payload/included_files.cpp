@@ -10,6 +10,7 @@
 #include "diag/log.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
+#include "payload/included_name_rule.h"
 #include "payload/load_payload.h"
 #include "payload/payload_reader.h"
 #include "payload/scramble.h"
@@ -28,11 +29,26 @@ void removeExtractionDir(const char* dir)
 }
 } // namespace
 
-bool isPlainFileName(const char* name)
+bool mayExtractNames(const std::vector<std::string>& names)
 {
-    if (name[0] == '\0' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-        return false;
-    return std::strpbrk(name, "\\/:") == nullptr;
+    std::vector<WideString> wides;
+    for (const std::string& name : names) {
+        WideString wide = wideFromAnsi(name.c_str());
+        IncludedNameFault fault = includedNameFault(wide);
+        if (fault != IncludedNameFault::None) {
+            logError("Included file name %s: %s", includedNameFaultText(fault), name.c_str());
+            return false;
+        }
+        for (const WideString& earlier : wides) {
+            if (sameFileNameIgnoringCase(earlier, wide)) {
+                // One would overwrite the other.
+                logError("Included file name differs from an earlier one only in letter case: %s", name.c_str());
+                return false;
+            }
+        }
+        wides.push_back(wide);
+    }
+    return true;
 }
 
 void descrambleBuffer(unsigned char* data, size_t size)
@@ -104,6 +120,14 @@ int extractIncludedFiles(LaunchState& state)
     char* dir = dirText.data();
     if (count <= 0)
         return kCopyOk;
+    // Refused names fail the extraction like a write, before anything is written.
+    char names[kTextBufferSize];
+    getString(cfg::kIncludedFileNames, names, sizeof names);
+    std::vector<std::string> toExtract = splitList(names);
+    if (toExtract.size() > static_cast<size_t>(count))
+        toExtract.resize(static_cast<size_t>(count));
+    if (!mayExtractNames(toExtract))
+        return kCopyWriteFailed;
 
     FileHandle launcher = openLauncherFile();
     seekFile(launcher, state.includedFilesOffset);
@@ -115,22 +139,10 @@ int extractIncludedFiles(LaunchState& state)
     if (!createPrivateDirectoryAt(dir))
         fatalErrorById(cfg::kMsgInternalError, "7");
 
-    char names[kTextBufferSize];
-    getString(cfg::kIncludedFileNames, names, sizeof names);
-    int extracted = 0;
-    for (const std::string& name : splitList(names)) {
-        if (extracted >= count)
-            break;
+    for (const std::string& name : toExtract) {
         char target[kTextBufferSize];
         joinPath(target, sizeof target, dir, name.c_str());
-        int result = kCopyOk;
-        if (!isPlainFileName(name.c_str())) {
-            // Never write outside the extraction directory.
-            logError("Included file name is not a plain file name: %s", name.c_str());
-            result = kCopyWriteFailed;
-        } else {
-            result = copyIncludedFile(launcher, target);
-        }
+        int result = copyIncludedFile(launcher, target);
         if (result == kRecordMissing) {
             unsigned error = lastSystemError();
             removeExtractionDir(dir);
@@ -147,7 +159,6 @@ int extractIncludedFiles(LaunchState& state)
             removeExtractionDir(dir);
             return result;
         }
-        ++extracted;
     }
     state.unextractedPosition = tellFile(launcher);
     logInfo("extracting files done");

@@ -1,6 +1,8 @@
 // Extracting the included files of the Payload into a fresh temporary directory.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "fs/platform.h"
 #include "payload/launch_state.h"
@@ -17,5 +19,7 @@ int copyIncludedFile(const FileHandle& launcher, const char* target);
 int copyBytes(const FileHandle& source, const FileHandle& target, int64_t size, bool descramble);
 // XOR with the scrambling byte, a machine word at a time.
 void descrambleBuffer(unsigned char* data, size_t size);
-// A plain file name: no "\", "/" or ":", not "." or "..", not empty.
-bool isPlainFileName(const char* name);
+// True when each name (8-bit, as entry 2003 holds them) is allowed
+// (payload/included_name_rule.h) and none is an earlier one in another letter
+// case; else logs why.
+bool mayExtractNames(const std::vector<std::string>& names);

@@ -233,6 +233,21 @@ class FailedExtraction(ExtractionCase):
                     self.assertFalse(self.wine.unix(r"C:\kvell\abs.bin").exists())
                     self.assertFalse((self.wine.drive_c / "drive.bin").exists())
 
+    def test_device_names_and_names_equal_ignoring_case(self):
+        # Windows would pour nul.txt's bytes into the NUL device, and ärger.jar
+        # would overwrite Ärger.jar: refused before anything is written.
+        for first, second, why in [("good.bin", "nul.txt", "is reserved for a Windows device"),
+                                   ("Ärger.jar", "ärger.jar", "differs from an earlier one only in letter case")]:
+            with self.subTest(second=second):
+                case = self.new_case()
+                data = road_payload(files=[(first, b"good"), (second, b"evil")])
+                road = self.road(case.launcher(data), args="-q", case=case, java_home=None)
+                self.assertEqual((road.result.exit_code, road.result.boxes, road.result.stdout),
+                                 (1, [], ""), road.describe())
+                self.assertIn("ERROR: Included file name %s: %s" % (why, second), road.log)
+                self.assertEqual(road.log_values("Temp dir: "), [], road.describe())
+                self.assertNoExtractionDir(case)
+
 
 class FatalExtraction(ExtractionCase):
     """Creating the directory or a file fails: fatal 1009 with "7" or "11"."""

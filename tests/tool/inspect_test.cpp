@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -118,4 +119,36 @@ TEST_F(Inspect, CutOffLaunchersAreDamaged)
     writeBytes(path("cut.exe"), cutInEntries);
     EXPECT_FALSE(read("cut.exe"));
     EXPECT_NE(error.find("carries no readable Payload (Internal Error: readString)"), std::string::npos) << error;
+}
+
+TEST_F(Inspect, RecordSizesNearTheInt64LimitAreDamaged)
+{
+    writeText(path("app.jar"), std::string(1000, 'a'));
+    packProject("included_files = [\"app.jar\"]\n");
+    ASSERT_TRUE(read("out.exe")) << error;
+    Bytes bytes = readBytes(path("out.exe"));
+    size_t sizeAt = static_cast<size_t>(contents.layout.includedFilesOffset);
+    for (int i = 0; i < 8; ++i)
+        bytes[sizeAt + i] = static_cast<unsigned char>(static_cast<uint64_t>(INT64_MAX) >> (8 * i));
+    writeBytes(path("huge.exe"), bytes);
+    EXPECT_FALSE(read("huge.exe"));
+    EXPECT_EQ(error, "'" + path("huge.exe") + "' is damaged: included file 'app.jar' claims " +
+                         std::to_string(INT64_MAX) + " bytes, but the file ends before them");
+}
+
+TEST_F(Inspect, ExtractRefusesNamesOneFileOnWindows)
+{
+    writeBytes(path("stub.exe"), makeFakePe());
+    writeText(path("a.bin"), "first");
+    writeText(path("b.bin"), "second");
+    Project project;  // names straight into the entries, as a foreign tool might write them
+    project.strings[cfg::kIncludedFileCount] = "2";
+    project.strings[cfg::kIncludedFileNames] = "\xC4rger.bin;\xE4rger.bin";  // Windows-1252
+    project.files = {{"\xC4rger.bin", path("a.bin"), 5}, {"\xE4rger.bin", path("b.bin"), 6}};
+    PackResult result;
+    ASSERT_TRUE(packLauncher(path("stub.exe"), project, path("out.exe"), &result, &error)) << error;
+    ASSERT_TRUE(read("out.exe")) << error;
+    EXPECT_FALSE(extractRecords(path("out.exe"), contents, path("x"), &error));
+    EXPECT_EQ(error, "two included files are named 'ärger.bin'");
+    EXPECT_FALSE(std::filesystem::exists(path("x")));
 }

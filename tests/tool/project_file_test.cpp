@@ -137,9 +137,8 @@ TEST_F(ProjectFile, ValuesLongerThanTheLaunchersBuffersAreRefused)
                   .find("10001 characters"),
               std::string::npos);
     writeText(path("a.jar"), "a");
-    std::string named = "included_files = [{ path = \"a.jar\", name = \"";
-    EXPECT_TRUE(load(named + std::string(8191, 'n') + "\" }]\n")) << error;
-    EXPECT_EQ(refusal(named + std::string(8192, 'n') + "\" }]\n"),
+    EXPECT_TRUE(load(includedUnder("a.jar", namesJoiningTo(8191)))) << error;
+    EXPECT_EQ(refusal(includedUnder("a.jar", namesJoiningTo(8192))),
               "p.toml:1: 'included_files' is 8192 characters long; the launcher takes at most 8191");
     EXPECT_TRUE(load("preferred_vm_kind = \"" + std::string(199, 'a') + "\"\n")) << error;
     EXPECT_NE(refusal("preferred_vm_kind = \"" + std::string(200, 'a') + "\"\n").find("at most 199"),

@@ -152,16 +152,16 @@ TEST_F(RuntimeJar, AJarThatIsNotThereIsOneClearError)
 TEST_F(RuntimeJar, TheJoinedNamesStillFitTheirEntry)
 {
     // ";kvell-runtime.jar" adds 18 characters to the 8191 that entry 2003 holds.
-    std::string named = "included_files = [{ path = \"app.jar\", name = \"";
-    loadToml(named + std::string(8173, 'n') + "\" }]\n");
+    loadToml(includedUnder("app.jar", namesJoiningTo(8173)));
     ASSERT_TRUE(add()) << error;
     EXPECT_EQ(string(cfg::kIncludedFileNames).size(), 8191u);
 
-    loadToml(named + std::string(8174, 'n') + "\" }]\n");
+    std::vector<std::string> names = namesJoiningTo(8174);
+    loadToml(includedUnder("app.jar", names));
     EXPECT_FALSE(add());
     EXPECT_EQ(error, "adding kvell-runtime.jar: entry 2003 (the included file names) is 8192 characters long; "
                      "the launcher takes at most 8191");
-    EXPECT_EQ(project.files.size(), 1u);
-    EXPECT_EQ(string(cfg::kIncludedFileCount), "1");
-    EXPECT_EQ(string(cfg::kIncludedFileNames), std::string(8174, 'n'));
+    EXPECT_EQ(project.files.size(), names.size());
+    EXPECT_EQ(string(cfg::kIncludedFileCount), std::to_string(names.size()));
+    EXPECT_EQ(string(cfg::kIncludedFileNames), joinNames(names));
 }

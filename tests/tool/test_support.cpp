@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -137,4 +138,38 @@ std::vector<Bytes> readIncludedFiles(const std::string& path, int64_t offset, in
     }
     file.reset();
     return files;
+}
+
+std::vector<std::string> namesJoiningTo(size_t length)
+{
+    std::vector<std::string> names;
+    size_t left = length;
+    while (left > 0) {
+        if (!names.empty())
+            --left;  // the separator
+        size_t size = std::min<size_t>(255, left);
+        if (left - size == 1)
+            --size;  // leave room for one more name after a separator
+        std::string name = std::to_string(names.size()) + "-";
+        name = (name + std::string(size, 'n')).substr(0, size);
+        names.push_back(name);
+        left -= size;
+    }
+    return names;
+}
+
+std::string joinNames(const std::vector<std::string>& names)
+{
+    std::string joined;
+    for (const std::string& name : names)
+        joined += (joined.empty() ? "" : ";") + name;
+    return joined;
+}
+
+std::string includedUnder(const std::string& file, const std::vector<std::string>& names)
+{
+    std::string toml = "included_files = [";
+    for (const std::string& name : names)
+        toml += "{ path = \"" + file + "\", name = \"" + name + "\" }, ";
+    return toml + "]\n";
 }

@@ -49,3 +49,10 @@ PayloadStatus readPayloadOf(const std::string& path, ConfigStore* store, Payload
 // The included files as the launcher would extract them: records from
 // includedFilesOffset, descrambled.
 std::vector<Bytes> readIncludedFiles(const std::string& path, int64_t offset, int count);
+
+// Distinct included file names of at most 255 characters (the longest Windows
+// allows) that, joined by ";", are exactly length characters long.
+std::vector<std::string> namesJoiningTo(size_t length);
+std::string joinNames(const std::vector<std::string>& names);
+// "included_files = [...]" with file packed under each of names.
+std::string includedUnder(const std::string& file, const std::vector<std::string>& names);

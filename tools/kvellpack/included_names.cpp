@@ -1,7 +1,8 @@
 #include "included_names.h"
 
-#include <cctype>
-#include <cstring>
+#include "case_folding.h"
+#include "fs/wide.h"
+#include "payload/included_name_rule.h"
 
 namespace kvellpack {
 
@@ -13,7 +14,8 @@ bool checkIncludedName(const std::string& name, std::string* error)
             return false;
         }
     }
-    const char* why = nullptr;
+    std::string why;
+    IncludedNameFault fault = includedNameFault(wideFromUtf8(name));
     if (name.empty())
         why = "is empty";
     else if (name == "." || name == "..")
@@ -24,9 +26,9 @@ bool checkIncludedName(const std::string& name, std::string* error)
         why = "contains ';', which separates the names of included files";
     else if (name.find_first_of("<>\"|?*") != std::string::npos)
         why = "contains a character that Windows does not allow in file names";
-    else if (name.back() == '.' || name.back() == ' ')
-        why = "ends with a dot or blank, which Windows drops from file names";
-    if (why == nullptr)
+    else if (fault != IncludedNameFault::None)
+        why = includedNameFaultText(fault);
+    if (why.empty())
         return true;
     *error = "the included file name '" + name + "' " + why;
     return false;
@@ -34,13 +36,7 @@ bool checkIncludedName(const std::string& name, std::string* error)
 
 bool sameFileName(const std::string& a, const std::string& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
+    return foldCase(a) == foldCase(b);
 }
 
 }  // namespace kvellpack

@@ -5,10 +5,11 @@
 
 namespace kvellpack {
 
-// True when name can be an included file's name; else *error says why.
+// True when name (UTF-8) can be an included file's name; else *error says why.
 bool checkIncludedName(const std::string& name, std::string* error);
 
-// Case-insensitive (ASCII) equality, as Windows compares file names.
+// Whether two names (UTF-8) are one file to Windows, which ignores letter case:
+// equal after full Unicode case folding.
 bool sameFileName(const std::string& a, const std::string& b);
 
 }  // namespace kvellpack

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "cp1252.h"
 #include "file_io.h"
 #include "included_names.h"
 #include "list_values.h"
@@ -42,13 +43,33 @@ bool readRecords(const FileHandle& file, LauncherContents* contents, std::string
             return fail(error, "the record of included file '" + record.name + "' cannot be read");
         record.offset = at + 8;
         record.size = size;
-        at = record.offset + std::max<int64_t>(size, 0);
-        if (at > contents->fileSize)
+        // Compared with what is left, not added first: a size near the int64
+        // limit would overflow.
+        if (size > contents->fileSize - record.offset)
             return fail(error, "included file '" + record.name + "' claims " + std::to_string(size) +
                                    " bytes, but the file ends before them");
+        at = record.offset + std::max<int64_t>(size, 0);
         contents->records.push_back(record);
     }
     contents->recordsEnd = at;
+    return true;
+}
+
+// The names come from the file being inspected: none may escape the directory
+// or overwrite another.
+bool checkRecordNames(const LauncherContents& contents, std::string* error)
+{
+    std::vector<std::string> seen;
+    for (const IncludedRecord& record : contents.records) {
+        std::string name = utf8FromCp1252(record.name);
+        if (!checkIncludedName(name, error))
+            return false;
+        for (const std::string& earlier : seen) {
+            if (sameFileName(earlier, name))
+                return fail(error, "two included files are named '" + name + "'");
+        }
+        seen.push_back(name);
+    }
     return true;
 }
 
@@ -87,6 +108,8 @@ bool readLauncher(const std::string& path, LauncherContents* contents, std::stri
 bool extractRecords(const std::string& path, const LauncherContents& contents, const std::string& dir,
                     std::string* error)
 {
+    if (!checkRecordNames(contents, error))
+        return false;
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (!std::filesystem::is_directory(dir, ec))
@@ -96,11 +119,6 @@ bool extractRecords(const std::string& path, const LauncherContents& contents, c
         return fail(error, "cannot open '" + path + "'");
     bool ok = true;
     for (const IncludedRecord& record : contents.records) {
-        // The names come from the file being inspected: never let one escape dir.
-        if (!checkIncludedName(record.name, error)) {
-            ok = false;
-            break;
-        }
         if (record.size <= 0)
             continue;
         std::string target = (std::filesystem::path(dir) / record.name).string();
@@ -111,7 +129,7 @@ bool extractRecords(const std::string& path, const LauncherContents& contents, c
         }
         ok = seekFile(in, record.offset) && copyBytes(in, out, record.size, kScrambleByte) == CopyResult::Ok;
         if (!ok) {
-            *error = "cannot extract '" + record.name + "'";
+            *error = "cannot extract '" + utf8FromCp1252(record.name) + "'";
             break;
         }
     }
