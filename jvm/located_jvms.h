@@ -4,7 +4,7 @@
 // HKEY_LOCAL_MACHINE. Entries are added, never removed; one whose runtime has
 // gone is refused by checkJavaExe. Path and version buffers hold 8192 bytes.
 #pragma once
-#include "jvm/jvm_platform.h"
+#include "fs/registry.h"
 
 // The better of the two roots' best runtimes; on equal versions the machine-wide one.
 bool findLocatedJvm(char* javaExe, char* version, const char* minimum, const char* maximum);

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "diag/log.h"
+#include "fs/registry.h"
 #include "fs/text_buffer.h"
 #include "jvm/java_check.h"
-#include "jvm/jvm_platform.h"
 #include "jvm/located_jvms.h"
 #include "jvm/registry_values.h"
 #include "jvm/version_rules.h"

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstddef>
 
-#include "jvm/jvm_platform.h"
+#include "fs/registry.h"
 
 // The launcher's own keys.
 extern const char* const kVersionCacheKey;  // one sub-key per Java executable

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "fs/registry.h"
 #include "fs/text_buffer.h"
-#include "jvm/jvm_platform.h"
 #include "jvm/registry_values.h"
 
 const char* const kFailedRunVersion = "1.0.0";

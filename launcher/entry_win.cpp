@@ -13,6 +13,7 @@
 #include "installer/reboot.h"
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
+#include "instance/single_instance.h"
 #include "launcher/init_launcher.h"
 #include "launcher/switches.h"
 #include "launcher/work_sequence.h"
@@ -84,6 +85,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         MessageBoxA(nullptr, "Error: Could not allocate console.", "quillmere", MB_OK);
         std::exit(1);
     }
+    // A language restart is started by the running instance itself.
+    if (!state.languageRestart)
+        enforceSingleInstance(state);
 
     logInfo("Init done");
 

@@ -2,9 +2,9 @@
 // bound, the version cache in the (in-memory) registry, the windowed twin.
 #include <utime.h>
 
+#include "fs/registry.h"
 #include "jvm/java_check.h"
 #include "jvm/java_version.h"
-#include "jvm/jvm_platform.h"
 #include "jvm/registry_values.h"
 #include "jvm_test_support.h"
 

@@ -1,6 +1,6 @@
 // Registry discovery over the in-memory registry: the JavaSoft keys, the located
 // JVMs under both roots, and how the two are weighed.
-#include "jvm/jvm_platform.h"
+#include "fs/registry.h"
 #include "jvm/located_jvms.h"
 #include "jvm/registry_jvms.h"
 #include "registry_memory.h"

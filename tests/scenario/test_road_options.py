@@ -17,9 +17,14 @@ class RoadOptions(RoadCase):
     def bin_dir(self):
         return self.shared_home().lower() + "\\bin"
 
+    def semaphore_property(self, launcher):
+        """The first launcher property: the single-instance semaphore's name."""
+        lowered = re.sub("[A-Z]", lambda m: m.group(0).lower(), launcher)
+        return "-Dkvell.semaphoreName=" + lowered.replace("\\", "_")
+
     def properties(self, road, launcher, directory, position, extra=()):
         """The launcher properties of a run without entries that add more."""
-        return (["-Dkvell.moduleName=" + launcher] + list(extra) +
+        return ([self.semaphore_property(launcher), "-Dkvell.moduleName=" + launcher] + list(extra) +
                 ["-Dkvell.tempDir=" + directory,
                  "-Dkvell.unextractedPosition=%d" % position,
                  "-Djava.library.path=%s;%s" % (BASE_PATH, self.bin_dir())])
@@ -48,17 +53,17 @@ class LauncherProperties(RoadOptions):
         directory = road.log_value("Temp dir: ")
         size = self.wine.unix(launcher).stat().st_size
         options = road.options
-        self.assertEqual(options[:4], self.properties(road, launcher, directory, size), road.describe())
-        self.assertTrue(CODE_PAGE.fullmatch(options[4]), options)
-        self.assertEqual(len(options), 6, options)
+        self.assertEqual(options[:5], self.properties(road, launcher, directory, size), road.describe())
+        self.assertTrue(CODE_PAGE.fullmatch(options[5]), options)
+        self.assertEqual(len(options), 7, options)
         # The archives: every jar (in the directory's order), then every zip.
         items = road.class_path.split(";")
         self.assertEqual(sorted(items[:3]), ["%s\\%s" % (directory, n) for n in ("a.jar", "b.jar", "upper.JAR")])
         self.assertEqual(items[3:], [directory + "\\c.zip", ""])
-        self.assertEqual(road.single("jvm create version="), "0x00010002 nOptions=6 ignoreUnrecognized=1")
+        self.assertEqual(road.single("jvm create version="), "0x00010002 nOptions=7 ignoreUnrecognized=1")
         # The log lists the same options.
-        self.assertEqual(road.log_value("vmoption count "), "6")
-        self.assertEqual(road.log_values("vmoption 5: "), [options[5]])
+        self.assertEqual(road.log_value("vmoption count "), "7")
+        self.assertEqual(road.log_values("vmoption 6: "), [options[6]])
 
     def test_flavour_process_file_and_code_page(self):
         # (entries, environment, properties expected between moduleName and tempDir,
@@ -79,14 +84,14 @@ class LauncherProperties(RoadOptions):
                 road = self.road(launcher, case=case, env=env)
                 self.assertLaunched(road)
                 options = road.options
-                expected = before + ["-Dkvell.moduleName=" + launcher]
+                expected = [self.semaphore_property(launcher)] + before + ["-Dkvell.moduleName=" + launcher]
                 expected += [m % case.tmp_win for m in middle]
                 expected += ["-Dkvell.tempDir=", "-Dkvell.unextractedPosition=0",
                              "-Djava.library.path=%s;%s" % (BASE_PATH, self.bin_dir())]
                 got = options[:len(expected)]
                 if middle:
-                    pid = re.search(r"kvl_p(\d+)\.tmp", got[1]).group(1)
-                    expected[1] = expected[1].replace("{pid}", pid)
+                    pid = re.search(r"kvl_p(\d+)\.tmp", got[2]).group(1)
+                    expected[2] = expected[2].replace("{pid}", pid)
                 self.assertEqual(got, expected, road.describe())
                 rest = options[len(expected):]
                 self.assertEqual(len(rest), 2 if code_page else 1, rest)
@@ -213,7 +218,7 @@ class VmOptionsFile(RoadOptions):
         self.write(self.case, "Caf\u00e9 \u00c4/app.vmoptions", "-Dfound\n")
         road = self.road(launcher)
         self.assertLaunched(road)
-        self.assertEqual(road.options[0], "-Dkvell.moduleName=" + launcher)
+        self.assertEqual(road.options[:2], [self.semaphore_property(launcher), "-Dkvell.moduleName=" + launcher])
         self.assertEqual(self.after_properties(road), ["-Dexe=%s\\Caf\u00e9 \u00c4\\" % self.case.win_dir, "-Dfound"])
         self.assertEqual(road.main_args[5], launcher)
 

@@ -53,8 +53,10 @@ class StartupLog(ScenarioCase):
             "size of optional headers: %d" % pe.optional_header_size,
             "resSectionTableStart: %d" % pe.last_section_header,
             "rawDataSize: %d, rawDataOffset: %d" % (pe.raw_data_size, pe.raw_data_offset),
-            "Init done",
+            "single instance mode",
         ])
+        self.assertRegex(lines[8], r"^semaphore name c:_kvell_\d+_app\.exe, code 0, value [0-9A-F]+$")
+        self.assertEqual(lines[9], "Init done")
 
     def test_empty_and_negative_entry_counts(self):
         for name, data in {
@@ -68,7 +70,7 @@ class StartupLog(ScenarioCase):
                 result = case.run(case.launcher(data), args=QUIET, env={"KVELL_LOG": "yes"})
                 self.assertQuietNoRuntime(result)
                 [log] = case.logs()
-                self.assertEqual(log_lines(log)[7], "Init done")
+                self.assertEqual(log_lines(log)[9], "Init done")
 
     def test_keep_rules(self):
         # (environment, whether the log survives a normal run)
@@ -100,7 +102,7 @@ class StartupLog(ScenarioCase):
         self.assertEqual(len(logs), 2)
         for log in logs:
             self.assertTrue(log.name.startswith("qmr_nlog_"), log)
-            self.assertEqual(log_lines(log)[7], "Init done")
+            self.assertEqual(log_lines(log)[9], "Init done")
 
     def test_working_directory_entry(self):
         # Entry 146 is made current, relative to the launcher's directory (not
@@ -203,7 +205,7 @@ class FixedFallbackLog(ScenarioCase):
         lines = log_lines(self.fallback)
         self.assertIsNotNone(HEADER.match(lines[0]), lines)
         self.assertEqual(lines[2], "Init")
-        self.assertEqual(lines[7], "Init done")
+        self.assertEqual(lines[9], "Init done")
         self.assertEqual(list(self.wine.unix(self.long_tmp).iterdir()), [])
 
     def test_fallback_log_in_fatal_message(self):
@@ -240,7 +242,7 @@ class LauncherFileNames(ScenarioCase):
         self.assertQuietNoRuntime(result)
         [log] = self.case.logs()
         lines = log_lines(log)
-        self.assertEqual(lines[7], "Init done", lines)
+        self.assertEqual(lines[9], "Init done", lines)
         return launcher, lines
 
     def test_blanks_and_western_letters(self):

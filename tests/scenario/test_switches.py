@@ -108,7 +108,7 @@ class CommandLines(ScenarioCase):
                 case = self.new_case()
                 result = self.run_line(case, args + " -q")
                 self.assertQuietNoRuntime(result)
-                self.assertEqual(log_lines(case.logs()[0])[7], "Init done")
+                self.assertEqual(log_lines(case.logs()[0])[9], "Init done")
 
     def test_unbalanced_lines_are_fatal(self):
         for args in ['"', "'", 'a"b', "'a b", 'x"a b"y "', "a\\\"b", "\"a 'b\" 'c", "'a \"b' \"c"]:

@@ -272,6 +272,7 @@ class RunResult:
     boxes: list
     elapsed: float
     command_line: str = ""
+    pid: int = 0       # the child's process id, as the runner reported it
 
     @property
     def stdout(self):
@@ -553,7 +554,8 @@ class Session:
         if status_file.exists():
             status = json.loads(status_file.read_text())
             status_file.unlink()
-        result = RunResult(done.returncode, done.stdout, done.stderr, boxes, elapsed, cmdline)
+        result = RunResult(done.returncode, done.stdout, done.stderr, boxes, elapsed, cmdline,
+                           status["pid"] if status else 0)
         return result, status, done.stderr
 
     # -- registry --

@@ -1,6 +1,6 @@
 // The host has no registry: the tests get this in-memory one in its place (keys
 // compared without regard to case, sub-keys enumerated in name order), filled
-// through the ordinary registry calls of jvm_platform.h.
+// through the ordinary registry calls of fs/registry.h.
 #include "registry_memory.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 // The in-memory registry of the host tests (registry_memory.cpp) and its knobs.
 #pragma once
-#include "jvm/jvm_platform.h"
+#include "fs/registry.h"
 
 // Drops every key and value; open handles become invalid.
 void resetRegistryForTests();

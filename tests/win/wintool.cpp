@@ -4,6 +4,10 @@
 //   wintool.exe short-path PATH    the 8.3 form (GetShortPathNameW)
 //   wintool.exe long-path PATH     the long form (GetLongPathNameW)
 //   wintool.exe code-pages         "<ANSI> <OEM>" code page numbers
+//   wintool.exe window TITLE state|minimize|close
+//                                  the top-level window of that title: prints
+//                                  "minimized" or "normal" (after minimising);
+//                                  close posts WM_CLOSE
 //
 // and, to check runner.exe itself:
 //
@@ -47,6 +51,22 @@ int convertPath(DWORD (WINAPI* convert)(LPCWSTR, LPWSTR, DWORD), const wchar_t* 
     return print(std::wstring(buffer, n));
 }
 
+int window(const wchar_t* title, const wchar_t* action)
+{
+    HWND hwnd = FindWindowW(nullptr, title);
+    if (hwnd == nullptr) {
+        std::fprintf(stderr, "wintool: no window of that title\n");
+        return 1;
+    }
+    if (std::wcscmp(action, L"close") == 0)
+        return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (std::wcscmp(action, L"minimize") == 0)
+        ShowWindow(hwnd, SW_MINIMIZE);
+    else if (std::wcscmp(action, L"state") != 0)
+        return 2;
+    return print(IsIconic(hwnd) ? L"minimized" : L"normal");
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -57,6 +77,8 @@ int wmain(int argc, wchar_t** argv)
         return convertPath(GetLongPathNameW, argv[2]);
     if (argc == 2 && std::wcscmp(argv[1], L"code-pages") == 0)
         return print(std::to_wstring(GetACP()) + L" " + std::to_wstring(GetOEMCP()));
+    if (argc == 4 && std::wcscmp(argv[1], L"window") == 0)
+        return window(argv[2], argv[3]);
     if (argc >= 2 && std::wcscmp(argv[1], L"command-line") == 0)
         return print(GetCommandLineW());
     if (argc == 3 && std::wcscmp(argv[1], L"env") == 0) {
@@ -111,6 +133,7 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     std::fprintf(stderr, "usage: wintool.exe short-path PATH | long-path PATH | code-pages | command-line | "
-                         "env NAME | cwd | exit N | sleep SECONDS | run-self REST | box STYLE CAPTION TEXT...\n");
+                         "env NAME | cwd | exit N | sleep SECONDS | run-self REST | box STYLE CAPTION TEXT... | "
+                         "window TITLE state|minimize|close\n");
     return 2;
 }
