@@ -51,7 +51,7 @@ std::vector<KeySpec> buildTable()
         setting("no_progress_dialog", cfg::kNoProgressDialog, K::Flag, "run without the progress dialog"),
         setting("download_without_asking", cfg::kDownloadWithoutAsking, K::Flag, "download the runtime without asking"),
         setting("multiple_instances", cfg::kMultipleInstances, K::Flag, "several instances may run at once"),
-        setting("single_instance_machine_wide", cfg::kGlobalSingleInstance, K::Flag,
+        setting("single_instance_global", cfg::kGlobalSingleInstance, K::Flag,
                 "one instance per machine, not per session"),
         setting("no_launch_timeout", cfg::kWatcherNeverTimesOut, K::Flag, "wait for the program's window forever"),
         setting("flavour", cfg::kFlavour, K::Flavour, "\"launcher\" or \"installer\""),
