@@ -42,10 +42,11 @@ bool readRecords(const FileHandle& file, LauncherContents* contents, std::string
             return fail(error, "the record of included file '" + record.name + "' cannot be read");
         record.offset = at + 8;
         record.size = size;
-        at = record.offset + std::max<int64_t>(size, 0);
-        if (at > contents->fileSize)
+        // Against what is left, so that a huge claim cannot overflow the position.
+        if (size > contents->fileSize - record.offset)
             return fail(error, "included file '" + record.name + "' claims " + std::to_string(size) +
                                    " bytes, but the file ends before them");
+        at = record.offset + std::max<int64_t>(size, 0);
         contents->records.push_back(record);
     }
     contents->recordsEnd = at;
