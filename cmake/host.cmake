@@ -1,7 +1,15 @@
 # The host half (Linux, g++): the portable code under the sanitizers, the build
 # tool, the host runner, the Java side and the tests.
 option(KVELL_SANITIZE "Build the host code with AddressSanitizer and UBSan" ON)
-if(KVELL_SANITIZE)
+if(KVELL_VARIANT STREQUAL "fuzz")
+  # Coverage for libFuzzer everywhere; only the fuzz targets link its main.
+  add_compile_options(-O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+elseif(KVELL_VARIANT STREQUAL "tsan")
+  add_compile_options(-O1 -g -fsanitize=thread)
+  add_link_options(-fsanitize=thread)
+elseif(KVELL_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()

@@ -21,6 +21,7 @@ endif()
 
 if(NOT KVELL_MAIN_ONLY)
   add_subdirectory(tests)
+  include(cmake/variant_builds.cmake)
   # The product's includes against its layers, and the check itself.
   add_test(NAME layers.includes
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/check_layers.py ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/layers.txt)

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ python3
+  clang
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb xauth
   googletest libgtest-dev

@@ -171,6 +171,28 @@ TEST_F(ProjectFile, SyntaxErrorsNameTheLine)
     EXPECT_EQ(error.find('\n'), std::string::npos);
 }
 
+// toml++ 3.3.0 runs into __builtin_unreachable when it asks whether "é",
+// U+FEDF and many others are whitespace; such text never reaches it.
+TEST_F(ProjectFile, CharactersTheTomlReaderMisreadsAreRefusedWithTheirLine)
+{
+    EXPECT_EQ(refusal("main_class = \"App\"\nmin_version = 1\xC3\xA9\n"),
+              "p.toml:2: the character '\xC3\xA9' (U+00E9) can only stand in a string or a comment");
+    EXPECT_EQ(refusal("main_class = 1='x\xEF\xBB\x9F'\n"),
+              "p.toml:1: the character '\xEF\xBB\x9F' (U+FEDF) can only stand in a string or a comment");
+    std::string afterBackslash = refusal("app_title = \"\"\"\\\n\n   \xEF\xBB\x9F\"\"\"\n");
+    EXPECT_EQ(afterBackslash.rfind("p.toml:3: the character '\xEF\xBB\x9F' (U+FEDF) cannot follow a backslash", 0), 0u)
+        << afterBackslash;
+
+    // The same characters in strings, quoted keys and comments are read as usual.
+    ASSERT_TRUE(load("# \xC3\xA9\xEF\xBB\x9F\n\"main_class\" = '\xC3\xA9'\n"
+                     "app_title = \"\"\"\\\n   x \xEF\xBB\x9F\"\"\"  # \xEF\xBB\x9F\n"
+                     "[texts]\nchooser_title = \"a\\\"\xC3\xA9\"\n"))
+        << error;
+    EXPECT_EQ(string(cfg::kMainClass), "\xE9");  // Windows-1252
+    EXPECT_EQ(wide(cfg::kWAppTitle), "x \xEF\xBB\x9F");
+    EXPECT_EQ(wide(cfg::kWChooserTitle), "a\"\xC3\xA9");
+}
+
 TEST_F(ProjectFile, IncludedFilesAreResolvedAgainstTheProjectDirectory)
 {
     std::filesystem::create_directories(path("build"));

@@ -14,6 +14,7 @@
 #include "included_names.h"
 #include "key_table.h"
 #include "list_values.h"
+#include "toml_guard.h"
 #include "payload/config_ids.h"
 
 namespace fs = std::filesystem;
@@ -378,6 +379,12 @@ bool loadProjectText(const std::string& text, const std::string& label, const st
     r.label = label;
     r.baseDir = baseDir.empty() ? fs::path(".") : fs::path(baseDir);
     r.project = project;
+    int line = 0;
+    std::string why;
+    if (!checkTomlText(text, &line, &why)) {
+        *error = label + ":" + std::to_string(line) + ": " + why;
+        return false;
+    }
     try {
         toml::table top = toml::parse(text, label);
         if (readTopLevel(r, top))
