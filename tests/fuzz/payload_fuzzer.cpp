@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "fs/platform.h"
@@ -39,14 +40,14 @@ void checkExtraction(const std::string& file, const kvellpack::LauncherContents&
     state.includedFilesOffset = layout.includedFilesOffset;
     int result = extractIncludedFiles(state);
 
-    bool unsafe = false;
+    // The launcher checks every name before it writes anything.
+    std::vector<std::string> names;
+    for (const kvellpack::IncludedRecord& record : contents.records)
+        names.push_back(record.name);
+    bool unsafe = !mayExtractNames(names);
     int64_t end = layout.includedFilesOffset;
-    std::map<std::string, const kvellpack::IncludedRecord*> last;  // a later record of a name replaces the file
+    std::map<std::string, const kvellpack::IncludedRecord*> last;
     for (const kvellpack::IncludedRecord& record : contents.records) {
-        if (!isPlainFileName(record.name.c_str())) {
-            unsafe = true;
-            break;
-        }
         last[record.name] = &record;
         end = record.offset + (record.size > 0 ? record.size : 0);
     }
