@@ -1,4 +1,3 @@
-#include "process_state.h"
 #include "jvm_test_support.h"
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "jvm/java_version.h"
+#include "process_state.h"
 #include "registry_memory.h"
 #include "payload/config_store.h"
 
