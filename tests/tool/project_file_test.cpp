@@ -182,6 +182,10 @@ TEST_F(ProjectFile, CharactersTheTomlReaderMisreadsAreRefusedWithTheirLine)
     std::string afterBackslash = refusal("app_title = \"\"\"\\\n\n   \xEF\xBB\x9F\"\"\"\n");
     EXPECT_EQ(afterBackslash.rfind("p.toml:3: the character '\xEF\xBB\x9F' (U+FEDF) cannot follow a backslash", 0), 0u)
         << afterBackslash;
+    // The reader skips U+FEFF there as a blank and tests what follows it.
+    std::string afterBom = refusal("app_title = \"\"\"\\\n \xEF\xBB\xBF\n \xEF\xB7\xBFx\"\"\"\n");
+    EXPECT_EQ(afterBom.rfind("p.toml:3: the character '\xEF\xB7\xBF' (U+FDFF) cannot follow a backslash", 0), 0u)
+        << afterBom;
 
     // The same characters in strings, quoted keys and comments are read as usual.
     ASSERT_TRUE(load("# \xC3\xA9\xEF\xBB\x9F\n\"main_class\" = '\xC3\xA9'\n"

@@ -202,29 +202,36 @@ bool checkTomlText(const std::string& text, int* line, std::string* why)
         case Context::MultiBasic:
             if (c == '\\') {
                 // The reader tests the next character, and after a line-ending
-                // backslash each following one up to the first that is not blank.
+                // backslash each following one up to the first that is not
+                // blank to it, which may be a non-ASCII one (U+FEFF, say).
                 size_t next = s.i + 1;
-                while (next < text.size() && (text[next] == ' ' || text[next] == '\t' || text[next] == '\r' ||
-                                              text[next] == '\n')) {
-                    s.line += text[next] == '\n' ? 1 : 0;
-                    ++next;
+                while (next < text.size()) {
+                    char t = text[next];
+                    if (t == ' ' || t == '\t' || t == '\r' || t == '\n') {
+                        s.line += t == '\n' ? 1 : 0;
+                        ++next;
+                        continue;
+                    }
+                    if (static_cast<unsigned char>(t) < 0x80)
+                        break;
+                    size_t n = 0;
+                    uint32_t tested = decode(text, next, &n);
+                    if (n == 0)
+                        return true;
+                    if (tripsWhitespaceTest(tested)) {
+                        *line = s.line;
+                        *why = describe(text, next, n, tested) +
+                               " cannot follow a backslash in a \"\"\" string, where the TOML reader misreads it; "
+                               "write it as an escape (\\uXXXX) or move it off the backslash";
+                        return false;
+                    }
+                    next += n;
                 }
                 if (next == text.size())
                     return true;
-                size_t nextLength = 1;
-                uint32_t tested = static_cast<unsigned char>(text[next]);
-                if (tested >= 0x80 && (tested = decode(text, next, &nextLength), nextLength == 0))
-                    return true;
-                if (tripsWhitespaceTest(tested)) {
-                    *line = s.line;
-                    *why = describe(text, next, nextLength, tested) +
-                           " cannot follow a backslash in a \"\"\" string, where the TOML reader misreads it; "
-                           "write it as an escape (\\uXXXX) or move it off the backslash";
-                    return false;
-                }
                 // An escaped character is part of the escape; after a line
                 // break the text goes on with that character.
-                length = next == s.i + 1 ? 1 + nextLength : next - s.i;
+                length = next == s.i + 1 ? 2 : next - s.i;
             } else if (c == '"' && s.run('"') >= 3) {
                 length = s.run('"') <= 5 ? s.run('"') : 3;  // up to two quotes belong to the text
                 context = Context::Outside;
