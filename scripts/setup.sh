@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev
   libtomlplusplus-dev libcli11-dev
   osslsigncode openssl
+  imagemagick xdotool icoutils
   openjdk-17-jdk-headless
 )
 
