@@ -148,6 +148,9 @@ struct LibraryTraits {
 using LibraryHandle = UniqueHandle<LibraryTraits>;
 // Loads a library so that its own dependencies are looked up beside it.
 LibraryHandle loadLibraryFile(const char* path);
+// Loads a Windows library (a plain file name) from the system directory only,
+// never from the program's folder, the current directory or PATH.
+LibraryHandle loadSystemLibrary(const char* name);
 void* librarySymbol(const LibraryHandle& library, const char* name);
 // The whole value of an environment variable, however long; false when unset.
 bool readEnvironmentString(const char* name, std::string* value);

@@ -485,6 +485,16 @@ LibraryHandle loadLibraryFile(const char* path)
     return LibraryHandle(reinterpret_cast<void*>(LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)));
 }
 
+LibraryHandle loadSystemLibrary(const char* name)
+{
+    char directory[MAX_PATH];
+    UINT length = GetSystemDirectoryA(directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory)
+        return LibraryHandle();
+    std::string path = std::string(directory) + "\\" + name;
+    return LibraryHandle(reinterpret_cast<void*>(LoadLibraryExA(path.c_str(), nullptr, 0)));
+}
+
 void* librarySymbol(const LibraryHandle& library, const char* name)
 {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library.get()), name));

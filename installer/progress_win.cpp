@@ -16,5 +16,5 @@ void setProgressBarPosition(void* dialog, int position)
 void setProgressBarRange(void* dialog, int total)
 {
     if (dialog != nullptr)
-        SendDlgItemMessageA(static_cast<HWND>(dialog), kProgressBarControl, PBM_SETRANGE32, 0, total);
+        SendDlgItemMessageA(static_cast<HWND>(dialog), kProgressBarControl, PBM_SETRANGE, 0, MAKELPARAM(0, total));
 }

@@ -6,6 +6,7 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
+#include "launch/exit_hook.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 #include "payload/expand_variables.h"
@@ -14,6 +15,7 @@
 
 namespace {
 constexpr char kClassPathOption[] = "-Djava.class.path=";
+constexpr char kExitHookOption[] = "exit";
 
 bool endsWith(const std::string& text, char c)
 {
@@ -227,12 +229,16 @@ void buildVmInitArgs(const LaunchState& state, const ArgList& commandLine, const
             appendToClassPath(classPath, kPathListSeparator);
         appendToClassPath(classPath, overrides.append->c_str());
     }
+    // The exit hook tells how a program that calls System.exit ended; it goes
+    // right before the class path, which stays the last option.
+    size_t exitHookIndex = vm.options.size();
+    vm.options.push_back(kExitHookOption);
     vm.options.push_back(classPath.text);
 
     optionArray.assign(vm.options.size(), JavaVMOption());
     for (size_t i = 0; i < vm.options.size(); ++i) {
         optionArray[i].optionString = const_cast<char*>(vm.options[i].c_str());
-        optionArray[i].extraInfo = nullptr;
+        optionArray[i].extraInfo = i == exitHookIndex ? reinterpret_cast<void*>(programExitHook) : nullptr;
     }
     args->version = JNI_VERSION_1_2;
     args->nOptions = static_cast<jint>(optionArray.size());

@@ -7,12 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "diag/log.h"
 #include "diag/errors.h"
-#include "installer/install_marker.h"
-#include "installer/reboot.h"
+#include "diag/log.h"
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
+#include "installer/dialogs.h"
+#include "installer/install_marker.h"
+#include "installer/reboot.h"
 #include "instance/single_instance.h"
 #include "launcher/init_launcher.h"
 #include "launcher/switches.h"
@@ -35,6 +36,26 @@ void connectStream(FILE* stream, DWORD which, const char* mode)
                   _get_osfhandle(_fileno(stream)) != -1 && _get_osfhandle(_fileno(stream)) != -2;
     if (!usable)
         freopen("CONOUT$", mode, stream);
+}
+// Runs the work: on this thread when quiet or configured without the progress
+// dialog, otherwise on the dialog's thread while this one serves the dialog.
+void handOver(LaunchState& state)
+{
+    if (state.quiet) {
+        logInfo("Quiet installer.");
+        runWork(state, nullptr);
+        return;
+    }
+    registerDialogClass(state);
+    if (getInt(cfg::kNoProgressDialog) != 0) {
+        runWork(state, nullptr);
+        return;
+    }
+    ProgressDialogResult shown = showProgressDialog(state, runWork);
+    if (shown.end == ProgressDialogEnd::Failed)
+        runWork(state, nullptr);  // no dialog to show: the work goes on without one
+    else if (shown.end == ProgressDialogEnd::Canceled && !shown.launchStarted)
+        exitNow(1);  // nothing was started; the cancel cleared the marker
 }
 } // namespace
 
@@ -101,11 +122,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
             state.manualJre = true;
     }
 
-    if (state.quiet)
-        logInfo("Quiet installer.");
-    // The progress dialog is not part of this build yet: every mode runs the
-    // work on this thread, as quiet mode and entry 155 do.
-    runWork(state, nullptr);
+    handOver(state);
     args.clear();
     return 0;
 }

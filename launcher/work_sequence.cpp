@@ -7,9 +7,11 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
+#include "installer/dialogs.h"
 #include "installer/install_marker.h"
 #include "installer/progress.h"
 #include "jvm/load_dll.h"
+#include "launch/exit_hook.h"
 #include "launch/java_vm_launcher.h"
 #include "launcher/work_preparation.h"
 #include "payload/config_ids.h"
@@ -19,8 +21,8 @@ namespace {
 constexpr int kExitNoRuntime = 83;
 constexpr int kProgressTotalSearched = 80;
 
-// No runtime was found (or the user wants to choose one by hand).
-void obtainMissingRuntime(const LaunchState& state)
+// No runtime was found (or the user wants to choose one by hand): ask the user.
+void obtainMissingRuntime(LaunchState& state, void* dialog)
 {
     if (state.quiet) {
         logError("No JRE found");
@@ -29,10 +31,23 @@ void obtainMissingRuntime(const LaunchState& state)
         writeInstallStarted(false);
         std::exit(kExitNoRuntime);
     }
-    // Until the question dialog exists, a run with a user present gets the
-    // configured "no runtime" message.
-    logError("No JRE found");
-    fatalErrorById(cfg::kMsgNoJreFound, "64");
+    if (dialog != nullptr) {
+        handleMissingJre(state, dialog);
+        return;
+    }
+    // Running without the progress dialog: it opens only to host the question.
+    ProgressDialogResult shown = showProgressDialog(state, handleMissingJre);
+    if (shown.end == ProgressDialogEnd::Failed)
+        handleMissingJre(state, nullptr);
+    else if (shown.end == ProgressDialogEnd::Canceled)
+        exitNow(1);  // no runtime to start; the cancel cleared the marker
+}
+
+// System.exit(0) is a successful end too; any other code leaves the marker set.
+void programExiting(int code)
+{
+    if (code == 0)
+        writeInstallStarted(false);
 }
 
 void lookForIncludedRuntime(LaunchState& state)
@@ -71,7 +86,7 @@ int runWork(LaunchState& state, void* dialog)
         writeInstallStarted(true);
         bool found = !state.manualJre && LoadDLL(state, false, nullptr, false);
         if (!found)
-            obtainMissingRuntime(state);
+            obtainMissingRuntime(state, dialog);
     }
     changeToExtractionDir(state);
     if (!state.languageRestart) {
@@ -79,13 +94,19 @@ int runWork(LaunchState& state, void* dialog)
         state.progressPosition = 0;
         setProgressBarRange(dialog, state.progressTotal);
     }
+    if (dialog != nullptr)
+        startJavaWindowWatcher(state, dialog);
     writeInstallStarted(true);
+    noteLaunchStarting(dialog);
 
+    setProgramExitObserver(programExiting);
     ArgList args;
     splitCommandLine(commandLineWide().c_str(), args);
     if (!launchProgram(state, args, true)) {
         logError("Could not start JVM");
         fatalErrorById(cfg::kMsgCannotStartJava);
     }
+    // The program ran to its end: the installation is not unfinished.
+    writeInstallStarted(false);
     return 0;
 }

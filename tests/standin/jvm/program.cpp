@@ -1,4 +1,5 @@
 #include "jvm/program.h"
+#include "jvm/vm_state.h"
 
 #include <windows.h>
 
@@ -68,7 +69,9 @@ void runProgramMain() {
   if (exitCode && !exitCode->empty()) {
     int code = static_cast<int>(knobInt("KVELL_STANDIN_MAIN_EXIT", 0));
     record("exit " + std::to_string(code));
-    // A JVM's System.exit ends the process through the C runtime's exit.
+    // A JVM's System.exit calls the embedder's exit hook, then ends the
+    // process through the C runtime's exit.
+    if (vmState().exitHook != nullptr) vmState().exitHook(code);
     std::exit(code);
   }
 }

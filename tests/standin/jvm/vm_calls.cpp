@@ -3,6 +3,7 @@
 #include <jni.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "common/fail.h"
 #include "common/knobs.h"
@@ -96,6 +97,8 @@ void recordCreation(const JavaVMInitArgs& init) {
     if (o.optionString == nullptr) fail("JNI_CreateJavaVM: option " + std::to_string(i) + " is null");
     record("option " + std::to_string(i) + ": " + utf8(fromAnsi(o.optionString)) +
            (o.extraInfo != nullptr ? " [extraInfo]" : ""));
+    if (std::strcmp(o.optionString, "exit") == 0 && o.extraInfo != nullptr)
+      vmState().exitHook = reinterpret_cast<void(JNICALL*)(jint)>(o.extraInfo);
   }
 }
 

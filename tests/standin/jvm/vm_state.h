@@ -15,6 +15,9 @@ struct VmState {
   DWORD thread = 0;            // the thread that created the VM owns its JNIEnv
   Object* pending = nullptr;   // the pending exception
   long long newStringCalls = 0;
+  // The "exit" option's hook: called with the code when the program ends the
+  // process, as a JVM does for System.exit.
+  void(JNICALL* exitHook)(jint) = nullptr;
 };
 
 VmState& vmState();
