@@ -11,6 +11,7 @@
 #include "launcher_contents.h"
 #include "payload_writer.h"
 #include "program_dir.h"
+#include "project_defaults.h"
 #include "project_file.h"
 #include "report.h"
 #include "runtime_jar.h"
@@ -37,6 +38,7 @@ int runPack(const std::string& projectPath, const std::string& stubPath, const s
     std::string error;
     if (!kvellpack::loadProject(projectPath, &project, &error))
         return reportError(error);
+    kvellpack::addDefaults(&project, kvellpack::programNameFromProject(projectPath));
     std::string jarAddedFrom;
     if (!kvellpack::addRuntimeJar(&project, runtimeJar, &jarAddedFrom, &error))
         return reportError(error);
