@@ -111,6 +111,7 @@ help)
     for word in pack inspect keys Examples; do grep -q "$word" help.txt || fail "--help lacks $word"; done
     "$kvellpack" keys >keys.txt || fail "keys failed"
     grep -Eq '^app_title +20013 +wide' keys.txt || fail "keys lacks app_title"
+    grep -A1 '^texts.cancel_button ' keys.txt | grep -q 'default: "Cancel"$' || fail "keys lacks a default"
     ;;
 unknown_key)
     printf 'min_version = "11"\ncolour = "red"\n' >p.toml

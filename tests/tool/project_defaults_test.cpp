@@ -7,6 +7,7 @@
 #include "tools/kvellpack/entry_encoding.h"
 #include "tools/kvellpack/format_check.h"
 #include "tools/kvellpack/key_table.h"
+#include "tools/kvellpack/key_listing.h"
 #include "tools/kvellpack/payload_writer.h"
 #include "tools/kvellpack/project_defaults.h"
 #include "tools/kvellpack/project_file.h"
@@ -35,6 +36,14 @@ struct Defaults : ScratchDir {
     std::string string(int id) { return project.strings.count(id) ? project.strings[id] : "<absent>"; }
     std::string wide(int id) { return project.wides.count(id) ? utf8FromWide(project.wides[id]) : "<absent>"; }
 };
+
+// The line of `kvellpack keys` after the one that names key.
+std::string lineAfterKey(const std::string& keys, const std::string& key)
+{
+    size_t at = keys.find("\n" + key + " ");
+    size_t start = at == std::string::npos ? std::string::npos : keys.find('\n', at + 1);
+    return start == std::string::npos ? "" : keys.substr(start + 1, keys.find('\n', start + 1) - start - 1);
+}
 
 }  // namespace
 
@@ -138,4 +147,14 @@ TEST_F(Defaults, OnlyWindowedProgramsGetTheProgressDialogUnasked)
             EXPECT_EQ(warning.find('\n'), std::string::npos) << warning;
         }
     }
+}
+
+TEST(DefaultTexts, KeysListsEachDefaultUnderItsKey)
+{
+    std::string keys = describeKeys();
+    EXPECT_NE(lineAfterKey(keys, "texts.cancel_button").find("default: \"Cancel\""), std::string::npos) << keys;
+    EXPECT_NE(lineAfterKey(keys, "no_progress_dialog").find("default: \"1\" unless program_type is 1"),
+              std::string::npos)
+        << keys;
+    EXPECT_EQ(lineAfterKey(keys, "main_class").find("default:"), std::string::npos) << keys;  // none written
 }
