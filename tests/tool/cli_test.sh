@@ -111,6 +111,27 @@ help)
     for word in pack inspect keys Examples; do grep -q "$word" help.txt || fail "--help lacks $word"; done
     "$kvellpack" keys >keys.txt || fail "keys failed"
     grep -Eq '^app_title +20013 +wide' keys.txt || fail "keys lacks app_title"
+    grep -A1 '^texts.cancel_button ' keys.txt | grep -q 'default: "Cancel"$' || fail "keys lacks a default"
+    ;;
+text_defaults)
+    # A project that sets no text gets one for every shown entry, named after the project file.
+    printf 'main_class = "a.B"\n' >"My App.toml"
+    pack_ok "My App.toml" --stub stub.exe -o out.exe
+    [ ! -s stderr.txt ] || fail "unexpected stderr: $(cat stderr.txt)"
+    "$kvellpack" inspect out.exe >report.txt || fail "inspect failed"
+    expect_line 'Wide entries: 19' report.txt  # app_title and every [texts] key
+    expect_line '  20013  app_title                            "My App"' report.txt
+    expect_line '  1000   messages.caption                     "My App"' report.txt
+    expect_line '  1016   messages.no_jre_found                "No suitable {0}-bit Java runtime was found."' report.txt
+    expect_line '  155    no_progress_dialog                   "1"' report.txt
+    # Asked for in a console program, the progress dialog is packed with a warning.
+    printf 'no_progress_dialog = false\n' >p.toml
+    pack_ok p.toml --stub stub.exe -o out.exe
+    [ "$(wc -l <stderr.txt)" -eq 1 ] || fail "not one warning: $(cat stderr.txt)"
+    grep -q '^kvellpack: warning: no_progress_dialog = false .*no_launch_timeout = true' stderr.txt ||
+        fail "unexpected warning: $(cat stderr.txt)"
+    "$kvellpack" inspect out.exe >report.txt || fail "inspect failed"
+    expect_line '  155    no_progress_dialog                   "0"' report.txt
     ;;
 unknown_key)
     printf 'min_version = "11"\ncolour = "red"\n' >p.toml

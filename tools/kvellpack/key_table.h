@@ -25,6 +25,15 @@ enum class ValueKind {
 // would read arguments that are not there.
 enum class FormatRule { None, OneNarrowString, FourDoubles };
 
+// What kvellpack writes for a key the project does not set, so that a launcher
+// never shows an empty dialog or message box.
+enum class DefaultRule {
+    None,         // nothing: the entry stays absent
+    Always,       // defaultValue
+    ProgramName,  // the program's name when kvellpack knows one, else defaultValue
+    NotWindowed,  // defaultValue unless program_type is 1 (a windowed program)
+};
+
 // Longest value the launcher's 8192-unit buffers hold with their terminator.
 constexpr size_t kMaxValueLength = 8191;
 
@@ -37,6 +46,8 @@ struct KeySpec {
     size_t maxLength = kMaxValueLength;  // bytes (8-bit) or UTF-16 units (wide)
     FormatRule format = FormatRule::None;
     const char* summary = "";
+    DefaultRule defaultRule = DefaultRule::None;
+    const char* defaultValue = "";  // UTF-8
 };
 
 const std::vector<KeySpec>& keyTable();

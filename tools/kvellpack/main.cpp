@@ -7,10 +7,11 @@
 
 #include <CLI/CLI.hpp>
 
-#include "key_table.h"
+#include "key_listing.h"
 #include "launcher_contents.h"
 #include "payload_writer.h"
 #include "program_dir.h"
+#include "project_defaults.h"
 #include "project_file.h"
 #include "report.h"
 #include "runtime_jar.h"
@@ -37,6 +38,7 @@ int runPack(const std::string& projectPath, const std::string& stubPath, const s
     std::string error;
     if (!kvellpack::loadProject(projectPath, &project, &error))
         return reportError(error);
+    kvellpack::addDefaults(&project, kvellpack::programNameFromProject(projectPath));
     std::string jarAddedFrom;
     if (!kvellpack::addRuntimeJar(&project, runtimeJar, &jarAddedFrom, &error))
         return reportError(error);
@@ -73,10 +75,7 @@ int runInspect(const std::string& path, const std::string& extractDir)
 
 int runKeys()
 {
-    for (const kvellpack::KeySpec& spec : kvellpack::keyTable()) {
-        std::printf("%-36s %-6d %-6s %s\n", kvellpack::keyPath(spec).c_str(), spec.id,
-                    spec.space == kvellpack::EntrySpace::Wide ? "wide" : "string", spec.summary);
-    }
+    std::fputs(kvellpack::describeKeys().c_str(), stdout);
     return 0;
 }
 
@@ -123,7 +122,7 @@ int main(int argc, char** argv)
     inspect->add_option("launcher", launcherPath, "Launcher to read")->required();
     inspect->add_option("-x,--extract", extractDir, "Also write the descrambled included files into this directory");
 
-    CLI::App* keys = app.add_subcommand("keys", "List the project file's keys and their entry numbers");
+    CLI::App* keys = app.add_subcommand("keys", "List the project file's keys, their entry numbers and defaults");
 
     try {
         app.parse(argc, argv);
