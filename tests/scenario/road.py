@@ -22,6 +22,8 @@ STANDIN = Config.build_dir / "windows" / "tests" / "standin"
 MARKER_KEY = r"HKCU\SOFTWARE\brisco-labworks\kvell"
 MARKER_VALUE = "InstallStarted"
 
+# The JVM exit hook: the "exit" option with extraInfo, as the stand-in records it.
+EXIT_HOOK = "exit [extraInfo]"
 LAUNCHER_CLASS = "com/kvell/runtime/WinLauncher"
 FIRST_RUN_CLASS = "com/quillmere/runtime/FirstRun"
 MAIN_SIGNATURE = "([Ljava/lang/String;)V"
@@ -53,7 +55,10 @@ WIDES = {
     20015: "An earlier installation did not finish. Choose the Java runtime yourself?",
     20016: "Reading an included file failed",
     20018: "Writing an included file failed",
+    20006: "No Java runtime (%S-bit) found",
 }
+# The runtime question's text with WIDES (no version limits).
+NO_RUNTIME_QUESTION = "No Java runtime (64-bit) found"
 
 IDYES = 6
 IDNO = 7
@@ -141,6 +146,18 @@ class Road:
 
     @property
     def options(self):
+        """The VM options JNI_CreateJavaVM received, in order, without the exit
+        hook (checked here: "exit" with extraInfo right before the class path);
+        None without a creation."""
+        options = self.all_options
+        if options is None:
+            return None
+        if len(options) < 2 or options[-2] != EXIT_HOOK:
+            raise AssertionError("no exit hook before the class path\n%s" % self.describe())
+        return options[:-2] + options[-1:]
+
+    @property
+    def all_options(self):
         """The VM options JNI_CreateJavaVM received, in order; None without a creation."""
         lines = [line for line in self.transcript if line.startswith("jvm option ")]
         if not any(line.startswith("jvm create version=") for line in self.transcript):

@@ -60,10 +60,11 @@ class LauncherProperties(RoadOptions):
         items = road.class_path.split(";")
         self.assertEqual(sorted(items[:3]), ["%s\\%s" % (directory, n) for n in ("a.jar", "b.jar", "upper.JAR")])
         self.assertEqual(items[3:], [directory + "\\c.zip", ""])
-        self.assertEqual(road.single("jvm create version="), "0x00010002 nOptions=7 ignoreUnrecognized=1")
-        # The log lists the same options.
-        self.assertEqual(road.log_value("vmoption count "), "7")
-        self.assertEqual(road.log_values("vmoption 6: "), [options[6]])
+        # Seven options and the exit hook, which the log lists as "exit".
+        self.assertEqual(road.single("jvm create version="), "0x00010002 nOptions=8 ignoreUnrecognized=1")
+        self.assertEqual(road.log_value("vmoption count "), "8")
+        self.assertEqual(road.log_values("vmoption 6: "), ["exit"])
+        self.assertEqual(road.log_values("vmoption 7: "), [options[6]])
 
     def test_flavour_process_file_and_code_page(self):
         # (entries, environment, properties expected between moduleName and tempDir,

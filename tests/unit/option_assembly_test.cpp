@@ -9,6 +9,7 @@
 #include "process_state.h"
 #include "diag/errors.h"
 #include "fs/paths.h"
+#include "launch/exit_hook.h"
 #include "launch/option_assembly.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
@@ -59,11 +60,18 @@ struct Assembly : ::testing::Test {
         EXPECT_EQ(args.version, JNI_VERSION_1_2);
         EXPECT_EQ(args.ignoreUnrecognized, JNI_TRUE);
         EXPECT_EQ(static_cast<size_t>(args.nOptions), vm.options.size());
+        // The exit hook comes right before the class path and is the only
+        // option with extraInfo; the rest of these tests look at the others.
+        size_t hook = vm.options.size() - 2;
         for (size_t i = 0; i < vm.options.size(); ++i) {
             EXPECT_EQ(args.options[i].optionString, vm.options[i]);
-            EXPECT_EQ(args.options[i].extraInfo, nullptr);
+            EXPECT_EQ(args.options[i].extraInfo,
+                      i == hook ? reinterpret_cast<void*>(programExitHook) : nullptr);
         }
-        return vm.options;
+        EXPECT_EQ(vm.options[hook], "exit");
+        std::vector<std::string> options = vm.options;
+        options.erase(options.begin() + static_cast<std::ptrdiff_t>(hook));
+        return options;
     }
 };
 
