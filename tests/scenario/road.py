@@ -293,6 +293,17 @@ class RoadCase(ScenarioCase):
         if road.log:
             self.assertEqual(road.log[-3:], ["dest JVM", "launch done", ""], road.describe())
 
+    def assertQuestionClosed(self, road, boxes_before=0):
+        """Exit code 1 after the runtime question, which the runner closed (the
+        cancel clears the installation marker); boxes_before came first."""
+        result = road.result
+        self.assertEqual(result.exit_code, 1, road.describe())
+        self.assertEqual(len(result.boxes), boxes_before + 1, road.describe())
+        question = result.boxes[-1]
+        self.assertEqual((question.caption, question.text, question.button_ids), (TITLE, NO_RUNTIME_QUESTION,
+                                                                                  [1004, 1005, 2]), road.describe())
+        self.assertEqual(self.marker_value(), 0)
+
     def assertInOrder(self, lines, expected, road=None):
         """expected are lines that occur in lines in this order (others between)."""
         at = 0

@@ -6,10 +6,7 @@ installation, and the working directory of entry 146."""
 import unittest
 from pathlib import PureWindowsPath
 
-from road import (BASE_PATH, CAPTION, IDNO, IDYES, MARKER_KEY, MARKER_VALUE, MESSAGES, TITLE, WIDES, RoadCase,
-                  road_payload)
-
-NO_JAVA = MESSAGES[1016].replace("{0}", "64")
+from road import BASE_PATH, IDNO, IDYES, MARKER_KEY, MARKER_VALUE, TITLE, WIDES, RoadCase, road_payload
 
 
 class QuietWithoutRuntime(RoadCase):
@@ -32,22 +29,30 @@ class QuietWithoutRuntime(RoadCase):
         self.assertEqual((result.exit_code, result.stdout), (83, "no jre found\n"), result.describe())
         self.assertEqual(self.case.logs(), [])
 
-    def test_marker_is_set_before_the_search(self):
-        # Not quiet: the search fails, the message follows, the marker stays set.
+    def test_with_a_user_the_question_follows(self):
+        # Not quiet: the search fails and the runtime question follows (that the
+        # marker is set while it is open: test_dialogs.py).
         road = self.road(self.case.launcher(road_payload()), java_home=None)
-        self.assertRoadFatal(road, NO_JAVA)
-        self.assertEqual(self.marker_value(), 1)
+        self.assertQuestionClosed(road)
+        self.assertInOrder(road.log, ["Searching for a JVM", "ERROR: No JVM found", "Download location: "], road)
 
 
 class MarkerAfterLaunch(RoadCase):
 
-    def test_marker_set_by_a_launch(self):
-        for args in [None, "-q"]:
-            with self.subTest(args=args):
+    def test_marker_set_by_a_launch_and_cleared_by_a_good_end(self):
+        # A good end: main returned, or System.exit(0) through the JVM's exit hook.
+        for args, knobs, marker in [(None, {}, 0), ("-q", {}, 0), ("-q", {"KVELL_STANDIN_MAIN_EXIT": "0"}, 0),
+                                    ("-q", {"KVELL_STANDIN_MAIN_EXIT": "3"}, 1),
+                                    ("-q", {"KVELL_STANDIN_THROW": "main"}, 1)]:
+            with self.subTest(args=args, knobs=knobs):
                 case = self.new_case()
-                road = self.road(case.launcher(road_payload()), args=args, case=case)
-                self.assertLaunched(road)
-                self.assertEqual(self.marker_value(), 1)
+                road = self.road(case.launcher(road_payload()), args=args, case=case, env=knobs)
+                if not knobs:
+                    self.assertLaunched(road)
+                elif "KVELL_STANDIN_MAIN_EXIT" in knobs:
+                    self.assertEqual(road.result.exit_code, int(knobs["KVELL_STANDIN_MAIN_EXIT"]), road.describe())
+                self.assertIn("jvm create -> 0", road.transcript, road.describe())
+                self.assertEqual(self.marker_value(), marker, road.describe())
 
 
 class ManualSwitch(RoadCase):
@@ -73,7 +78,7 @@ class ManualSwitch(RoadCase):
 
     def test_manual_with_a_user(self):
         road = self.road(self.case.launcher(road_payload()), args="-manual")
-        self.assertRoadFatal(road, NO_JAVA)
+        self.assertQuestionClosed(road)
         self.assertNotIn("Searching for a JVM", road.log)
         self.assertIn("No JRE included", road.log)
 
@@ -134,7 +139,7 @@ class LanguageRestart(RoadCase):
                     self.assertEqual((road.result.exit_code, road.result.stdout), (83, "no jre found\n"),
                                      road.describe())
                 else:
-                    self.assertRoadFatal(road, NO_JAVA)
+                    self.assertQuestionClosed(road)
 
     def test_program_word_is_not_the_restart(self):
         # Only the text after the program counts.
@@ -162,19 +167,17 @@ class StartupQuestion(RoadCase):
     def test_answer_yes_is_the_manual_choice(self):
         road = self.road(self.case.launcher(road_payload()), marker=1, answer="yes")
         self.assertQuestion(road.result.boxes[0], "yes")
-        self.assertRoadFatal(road, NO_JAVA, boxes=1)
+        self.assertQuestionClosed(road, boxes_before=1)
         self.assertNotIn("Searching for a JVM", road.log)
         self.assertEqual(road.transcript, [])
 
-    def test_answer_yes_then_the_message_box(self):
-        launcher = self.case.launcher(road_payload(program_type="1"))
-        road = self.road(launcher, marker=1, answer="yes,ok")
-        self.assertEqual(road.result.exit_code, 1, road.describe())
-        self.assertEqual(len(road.result.boxes), 2, road.describe())
+    def test_answer_yes_with_an_included_runtime_still_asks(self):
+        # Yes passes over an included runtime too: the runtime question follows.
+        files = [("app.jar", b"PK"), ("jre.tar.gz", b"\x1f\x8b not really an archive")]
+        road = self.road(self.case.launcher(road_payload(program_type="1", files=files)), marker=1, answer="yes,cancel")
         self.assertQuestion(road.result.boxes[0], "yes")
-        box = road.result.boxes[1]
-        self.assertEqual((box.caption, box.button_ids), (CAPTION, [1]), road.describe())
-        self.assertLogFileAt(self.log_path_after(box.text, NO_JAVA), None)
+        self.assertQuestionClosed(road, boxes_before=1)
+        self.assertIn("Included JRE not used because of manual switch", road.log)
 
     def test_when_nobody_is_asked(self):
         # (marker value, arguments)

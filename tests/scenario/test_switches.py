@@ -141,15 +141,16 @@ class SwitchEffects(ScenarioCase):
                 self.assertIn("Quiet installer.", log_lines(case.logs()[0]))
 
     def test_other_arguments_are_not_quiet(self):
-        # Without a runtime a run with a user present reports entry 1016 ("64"
-        # for "{0}").
+        # Without a runtime a run with a user present asks the runtime question
+        # (the runner closes it: exit code 1).
         for args in [None, "-console", "-quiet", "-Q", "q", "--q", "-q-", "/q", "-manual", "/manual", "-C"]:
             with self.subTest(args=args):
                 case = self.new_case()
                 data = payload("1", s1016=self.NO_RUNTIME)
-                result = case.run(case.launcher(data), args=args)
-                log = self.assertFatalBox(result, "No Java runtime (64)", caption=CAPTION, case=case)
-                self.assertNotIn("Quiet installer.", log_lines(log))
+                result = case.run(case.launcher(data), args=args, env={"KVELL_LOG": "yes"})
+                self.assertEqual(result.exit_code, 1, result.describe())
+                self.assertEqual([b.button_ids for b in result.boxes], [[1004, 1005, 2]], result.describe())
+                self.assertNotIn("Quiet installer.", log_lines(case.logs()[0]))
 
     def test_quiet_switches_send_later_fatal_messages_to_stderr(self):
         # An included file that cannot be created is a fatal error after the
