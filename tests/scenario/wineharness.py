@@ -39,7 +39,7 @@ HERE = Path(__file__).resolve().parent
 REPO = HERE.parent.parent
 
 # Bump when the template's contents change, so that old templates are rebuilt.
-TEMPLATE_VERSION = "2"
+TEMPLATE_VERSION = "3"
 
 SERVER_LINGER_SECONDS = 60
 
@@ -165,6 +165,7 @@ def make_template(path=None, force=False, log=print):
                 subprocess.run([Config.wine] + args, env=env, check=True,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
             (prefix / "drive_c" / "kvell").mkdir(exist_ok=True)
+            _unlink_profile_folders(prefix)
             # Let the server write the registry and end.
             subprocess.run([Config.wineserver, "-w"], env=env, check=True, timeout=120)
             _forget_server_directory(prefix)
@@ -176,6 +177,17 @@ def make_template(path=None, force=False, log=print):
             shutil.rmtree(scratch, ignore_errors=True)
         log("template prefix %s made in %.1f s" % (path, time.monotonic() - started))
         return path
+
+
+def _unlink_profile_folders(prefix):
+    """Wine links the user's Desktop, Documents, ... to the Unix home it was made
+    with, a scratch directory gone afterwards. Real folders instead: the shell's
+    namespace hangs from the Desktop, and without one the file dialogs neither
+    list nor open anything."""
+    for link in (Path(prefix) / "drive_c" / "users").glob("*/*"):
+        if link.is_symlink():
+            link.unlink()
+            link.mkdir()
 
 
 def _forget_server_directory(prefix):
