@@ -48,8 +48,8 @@ INSTALL_MARKER = (r"HKCU\SOFTWARE\brisco-labworks\kvell", "InstallStarted")
 # A quiet run that finds no Java runtime ends with this code.
 EXIT_NO_RUNTIME = 83
 
-# The file-open dialog's file name field (cmb13), in Wine's and Windows' dialog:
-# a leave= id that keeps the runner off it.
+# The file-open dialog's file name field (cmb13: Wine's dialog has it, Windows'
+# documents it): a leave= id that keeps the runner off that dialog.
 FILE_NAME_FIELD = 0x47C
 
 EXIT_TIMEOUT = 124          # runner.exe: the child was killed on time-out
@@ -68,6 +68,8 @@ class Config:
     stub = _env_path("KVELL_STUB", build_dir / "windows" / "kvell.exe")
     runner = _env_path("KVELL_RUNNER", build_dir / "windows" / "tests" / "win" / "runner.exe")
     wintool = _env_path("KVELL_WINTOOL", build_dir / "windows" / "tests" / "win" / "wintool.exe")
+    dialog_fixture = _env_path("KVELL_DIALOG_FIXTURE",
+                               build_dir / "windows" / "tests" / "win" / "dialog_fixture.exe")
     win_tests = _env_path("KVELL_WIN_TESTS", build_dir / "windows" / "tests" / "win" / "kvell_win_tests.exe")
     kvellpack = _env_path("KVELL_KVELLPACK", build_dir / "tools" / "kvellpack" / "kvellpack")
     template = _env_path("KVELL_WINE_TEMPLATE", build_dir / "wine-template")
@@ -714,6 +716,86 @@ class Session:
     def long_path(self, win_path):
         return self.wintool("long-path", win_path)
 
+    # -- windows of running programs (tests/win/wintool_windows.cpp) --
+    # Every call starts wintool.exe (0.3 to 1 s): waits happen inside it.
+
+    def _window_tool(self, *args, timeout=0):
+        """wintool.exe's window command; exit code 1 (its failure) gives None."""
+        done = self.wine([self.wintool_win] + [str(a) for a in args], check=False, timeout=timeout + 60)
+        if done.returncode == 1:
+            return None
+        if done.returncode != 0:
+            raise AssertionError("wintool.exe %s: exit code %d, %s"
+                                 % (args[0], done.returncode, done.stderr.decode(errors="replace")))
+        return done.stdout.decode("utf-8")
+
+    def _window_action(self, *args):
+        if self._window_tool(*args) is None:
+            raise AssertionError("wintool.exe %s failed" % " ".join(str(a) for a in args))
+
+    def wait_window(self, pid=0, cls=None, title=None, timeout=10, visible=True):
+        """The handle (int) of a top-level window of process pid (0: any) with
+        exactly this class and title (None: any), once one exists (and is
+        visible); None when none came within timeout seconds."""
+        out = self._window_tool("wait-window", pid, cls or "-", title or "-", int(timeout * 1000),
+                                *(["visible"] if visible else []), timeout=timeout)
+        return None if out is None else int(out, 16)
+
+    def dump_window(self, hwnd, font=(8, "MS Shell Dlg")):
+        """The window and its direct child controls (wintool.exe dump), as a dict:
+        class, title, visible, style, exstyle (ints), rect ([left, top, right,
+        bottom] on the screen), client ([width, height]), base_units ([x, y]
+        pixels per 4 and 8 dialog units, or None) and base_units_from,
+        client_dlu, default_id (DM_GETDEFID, or None), focus (the id of the
+        control holding the focus, or None), controls: a list of dicts with id
+        (-1 for none), class, text, visible, enabled, style, rect (in the client
+        area), dlu ([x, y, cx, cy] as in a template), and by kind: range ([low,
+        high]) and pos for progress bars, icon (bool) for icon statics, default
+        (bool) for buttons.
+        font: (points, face) of the template's FONT statement; dialog units come
+        from it when the dialog's own font cannot be read (always under Wine)."""
+        out = self._window_tool("dump", "%x" % hwnd, *font)
+        if out is None:
+            raise AssertionError("no window %x" % hwnd)
+        dump = json.loads(out)
+        for item in [dump] + dump["controls"]:
+            for key in ("style", "exstyle"):
+                if key in item:
+                    item[key] = int(item[key], 16)
+        return dump
+
+    def click(self, hwnd, control_id):
+        """Presses the dialog's button (BM_CLICK, posted); AssertionError when it
+        has no visible, enabled control of that id."""
+        self._window_action("click", "%x" % hwnd, control_id)
+
+    def key(self, hwnd, key):
+        """"enter" or "escape" to the dialog's focused control (posted key down and
+        up), for its dialog manager to turn into a button's command."""
+        self._window_action("key", "%x" % hwnd, key)
+
+    def close_window(self, hwnd):
+        """The close box (WM_SYSCOMMAND SC_CLOSE, posted)."""
+        self._window_action("close", "%x" % hwnd)
+
+    def choose_file(self, pid, title, win_path, timeout=10):
+        """Waits for process pid's file-open dialog of that title, enters win_path
+        as its file name and presses Open. True when the dialog then closed
+        within timeout seconds; False when none came or it stayed open."""
+        return self._window_tool("choose-file", pid, title, win_path, int(timeout * 1000), timeout=timeout) is not None
+
+    def screenshot(self, png_path, rect=None):
+        """The session's screen (or its rect [left, top, right, bottom], e.g. a
+        dump's "rect") as a PNG file at the Unix path png_path (ImageMagick's
+        import). Returns the path."""
+        argv = ["import", "-display", self.display, "-window", "root"]
+        if rect is not None:
+            left, top, right, bottom = rect
+            argv += ["-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage"]
+        subprocess.run(argv + ["png:%s" % png_path], check=True, timeout=60, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        return Path(png_path)
+
     # -- cases --
 
     def new_case(self, label=""):
@@ -794,6 +876,21 @@ class Case:
         the given Windows directory), oldest first."""
         where = self.tmp if directory is None else self.session.unix(directory)
         return sorted(where.glob("qmr_nlog*"), key=lambda p: p.stat().st_mtime)
+
+
+def control(dump, control_id):
+    """The control of that id in a dump_window result."""
+    found = [c for c in dump["controls"] if c["id"] == control_id]
+    if len(found) != 1:
+        raise AssertionError("%d controls of id %d in %r" % (len(found), control_id, dump))
+    return found[0]
+
+
+def image_facts(path):
+    """(width, height, number of colours, format) of an image file (ImageMagick's identify)."""
+    out = subprocess.run(["identify", "-format", "%w %h %k %m", str(path)], check=True, capture_output=True,
+                         text=True, timeout=60).stdout.split()
+    return int(out[0]), int(out[1]), int(out[2]), out[3]
 
 
 def read_log(path) -> str:
