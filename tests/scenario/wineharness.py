@@ -39,7 +39,7 @@ HERE = Path(__file__).resolve().parent
 REPO = HERE.parent.parent
 
 # Bump when the template's contents change, so that old templates are rebuilt.
-TEMPLATE_VERSION = "2"
+TEMPLATE_VERSION = "3"
 
 SERVER_LINGER_SECONDS = 60
 
@@ -47,6 +47,10 @@ SERVER_LINGER_SECONDS = 60
 INSTALL_MARKER = (r"HKCU\SOFTWARE\brisco-labworks\kvell", "InstallStarted")
 # A quiet run that finds no Java runtime ends with this code.
 EXIT_NO_RUNTIME = 83
+
+# The file-open dialog's file name field (cmb13: Wine's dialog has it, Windows'
+# documents it): a leave= id that keeps the runner off that dialog.
+FILE_NAME_FIELD = 0x47C
 
 EXIT_TIMEOUT = 124          # runner.exe: the child was killed on time-out
 EXIT_RUNNER_FAILURE = 125   # runner.exe: bad usage or the child could not start
@@ -64,6 +68,8 @@ class Config:
     stub = _env_path("KVELL_STUB", build_dir / "windows" / "kvell.exe")
     runner = _env_path("KVELL_RUNNER", build_dir / "windows" / "tests" / "win" / "runner.exe")
     wintool = _env_path("KVELL_WINTOOL", build_dir / "windows" / "tests" / "win" / "wintool.exe")
+    dialog_fixture = _env_path("KVELL_DIALOG_FIXTURE",
+                               build_dir / "windows" / "tests" / "win" / "dialog_fixture.exe")
     win_tests = _env_path("KVELL_WIN_TESTS", build_dir / "windows" / "tests" / "win" / "kvell_win_tests.exe")
     kvellpack = _env_path("KVELL_KVELLPACK", build_dir / "tools" / "kvellpack" / "kvellpack")
     template = _env_path("KVELL_WINE_TEMPLATE", build_dir / "wine-template")
@@ -165,6 +171,7 @@ def make_template(path=None, force=False, log=print):
                 subprocess.run([Config.wine] + args, env=env, check=True,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
             (prefix / "drive_c" / "kvell").mkdir(exist_ok=True)
+            _unlink_profile_folders(prefix)
             # Let the server write the registry and end.
             subprocess.run([Config.wineserver, "-w"], env=env, check=True, timeout=120)
             _forget_server_directory(prefix)
@@ -176,6 +183,17 @@ def make_template(path=None, force=False, log=print):
             shutil.rmtree(scratch, ignore_errors=True)
         log("template prefix %s made in %.1f s" % (path, time.monotonic() - started))
         return path
+
+
+def _unlink_profile_folders(prefix):
+    """Wine links the user's Desktop, Documents, ... to the Unix home it was made
+    with, a scratch directory gone afterwards. Real folders instead: the shell's
+    namespace hangs from the Desktop, and without one the file dialogs neither
+    list nor open anything."""
+    for link in (Path(prefix) / "drive_c" / "users").glob("*/*"):
+        if link.is_symlink():
+            link.unlink()
+            link.mkdir()
 
 
 def _forget_server_directory(prefix):
@@ -266,7 +284,7 @@ class Box:
 
 @dataclass
 class RunResult:
-    exit_code: int
+    exit_code: int     # the child's, all 32 bits (unsigned)
     stdout_bytes: bytes
     stderr_bytes: bytes
     boxes: list
@@ -342,6 +360,127 @@ def remove_abandoned_sessions():
         shutil.rmtree(root, ignore_errors=True)
 
 
+class Started:
+    """A program started through runner.exe (Session.spawn) and not yet waited
+    for. pid: the child's process id, once runner.exe has started it; wait():
+    the RunResult, as Session.run gives it."""
+
+    def __init__(self, session, runner_args, cmdline, timeout):
+        self.session = session
+        self.cmdline = cmdline
+        self.timeout = timeout
+        self._runner_args = runner_args
+        self._attempts = 0
+        self._pid = None
+        self._result = None
+        self._launch()
+
+    def _launch(self):
+        session = self.session
+        session.run_counter += 1
+        self._attempts += 1
+        self._files = {kind: session.root / ("%s-%d.%s" % (kind, session.run_counter, ext))
+                       for kind, ext in (("boxes", "json"), ("status", "json"), ("pid", "txt"), ("args", "bin"))}
+        files = self._files
+        all_args = ["--boxes", session.windows(files["boxes"]), "--status", session.windows(files["status"]),
+                    "--pid-file", session.windows(files["pid"])] + self._runner_args
+        # All arguments go through a file: Wine's rewriting of its own command line
+        # cannot touch them, whatever quotes or characters they hold.
+        files["args"].write_bytes(b"".join(a.encode("utf-8") + b"\0" for a in all_args))
+        self._started = time.monotonic()
+        self._running = session._popen([Config.wine, session.runner_win, "--args-file", session.windows(files["args"])])
+
+    @property
+    def running(self):
+        """True while runner.exe (and so the program) has not ended."""
+        return self._running is not None and self._running[0].poll() is None
+
+    @property
+    def collected(self):
+        """True once runner.exe's end has been taken in (or it was abandoned)."""
+        return self._running is None
+
+    def _reap(self, timeout):
+        """Waits for runner.exe (killed after timeout seconds) and gives its output."""
+        running, self._running = self._running, None
+        return self.session._collect(*running, timeout=timeout)
+
+    def abandon(self):
+        """Ends runner.exe without a result (the session's end, a failed test)."""
+        if not self.collected:
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self._reap(timeout=0)
+
+    @property
+    def pid(self):
+        """The child's process id; waits until runner.exe has started it."""
+        deadline = time.monotonic() + self.timeout + 30
+        while self._pid is None:
+            try:
+                self._pid = int(self._files["pid"].read_text())
+            except (OSError, ValueError):
+                if self.collected:  # ended without starting it, or abandoned
+                    raise AssertionError("runner.exe started no program: %s"
+                                         % (self._result.describe() if self._result else self.cmdline))
+                if not self.running:
+                    self._settle()
+                elif time.monotonic() > deadline:
+                    raise AssertionError("runner.exe did not start the program: %s" % self.cmdline)
+                else:
+                    time.sleep(0.05)
+        return self._pid
+
+    def wait(self, timeout=None) -> RunResult:
+        """Waits for the end of runner.exe, at most timeout seconds (default: the
+        run's time-out and 30 s more, as the runner kills the child first), and
+        returns the RunResult. Past that, runner.exe is killed: AssertionError."""
+        while self._result is None:
+            if self.collected:
+                raise AssertionError("runner.exe was abandoned: %s" % self.cmdline)
+            try:
+                self._running[0].wait(timeout=self.timeout + 30 if timeout is None else timeout)
+            except subprocess.TimeoutExpired as e:
+                self.abandon()
+                raise AssertionError("runner.exe did not end: %s" % self.cmdline) from e
+            self._settle()
+        return self._result
+
+    def _settle(self):
+        """Reads the ended runner's reports. When runner.exe never got as far as
+        starting the program (Wine could not start it), tries once more: that is
+        the test bed's trouble, not the program's."""
+        done = self._reap(timeout=None)
+        elapsed = time.monotonic() - self._started
+        files = self._files
+        if done.returncode == EXIT_RUNNER_FAILURE and done.stderr.startswith(b"runner:"):
+            raise AssertionError("runner.exe failed: %s" % done.stderr.decode(errors="replace"))
+        boxes = []
+        if files["boxes"].exists():
+            for line in files["boxes"].read_text(encoding="utf-8").splitlines():
+                record = json.loads(line)
+                boxes.append(Box(record["caption"], record["text"],
+                                 [(b["id"], b["text"]) for b in record["buttons"]], record["answer"],
+                                 record.get("seen_after_ms", 0)))
+        status = json.loads(files["status"].read_text()) if files["status"].exists() else None
+        if self._pid is None and files["pid"].exists():
+            self._pid = int(files["pid"].read_text())
+        for path in files.values():
+            path.unlink(missing_ok=True)
+        # The whole exit code as Windows has it; Wine hands Unix its low byte.
+        result = RunResult(status["exit_code"] if status else done.returncode, done.stdout, done.stderr, boxes,
+                           elapsed, self.cmdline, status["pid"] if status else 0)
+        if status is None:
+            if self._pid is None and self._attempts == 1:
+                print("runner.exe did not report (attempt 1): exit code %d, stderr %r"
+                      % (result.exit_code, done.stderr), file=sys.stderr)
+                self._launch()
+                return
+            raise AssertionError("runner.exe did not run: %s" % result.describe())
+        if done.returncode != status["exit_code"] & 0xFF:
+            raise AssertionError("runner.exe reported exit code %d, Wine %d" % (status["exit_code"], done.returncode))
+        self._result = result
+
+
 class Session:
     """One copy of the template prefix with its own wineserver (and Xvfb), for
     the tests of one file. Session.get() gives the file's session; it is closed
@@ -384,6 +523,7 @@ class Session:
         self.server_started = False
         self.case_counter = 0
         self.run_counter = 0
+        self.spawned = []  # Started runs, ended at close() if never waited for
 
     # -- life cycle --
 
@@ -426,6 +566,9 @@ class Session:
         if self.server_started:
             subprocess.run([Config.wineserver, "-k"], env=self.env, timeout=60,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for started in self.spawned:
+                started.abandon()
+            self.spawned = []
             with contextlib.suppress(subprocess.TimeoutExpired):
                 subprocess.run([Config.wineserver, "-w"], env=self.env, timeout=30)
             self.server_started = False
@@ -452,12 +595,24 @@ class Session:
 
     # -- programs --
 
-    def _call(self, argv, timeout):
-        """Runs a Unix command in the session. Output goes through files, not
-        pipes: Wine's background services may inherit the descriptors and keep
-        pipes open long after the program ended."""
-        with tempfile.TemporaryFile(dir=self.root) as out, tempfile.TemporaryFile(dir=self.root) as err:
-            process = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+    def _popen(self, argv):
+        """Starts a Unix command in the session: (process, out, err), out and err
+        being the files that receive its output. Files, not pipes: Wine's
+        background services may inherit the descriptors and keep pipes open
+        long after the program ended."""
+        out = tempfile.TemporaryFile(dir=self.root)
+        err = tempfile.TemporaryFile(dir=self.root)
+        try:
+            return subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err), out, err
+        except BaseException:
+            out.close()
+            err.close()
+            raise
+
+    @staticmethod
+    def _collect(process, out, err, timeout):
+        """Waits for a command of _popen, killing it on time-out, and gives its output."""
+        with out, err:
             try:
                 code = process.wait(timeout=timeout)
             except subprocess.TimeoutExpired:
@@ -466,7 +621,11 @@ class Session:
                 raise
             out.seek(0)
             err.seek(0)
-            return subprocess.CompletedProcess(argv, code, out.read(), err.read())
+            return subprocess.CompletedProcess(process.args, code, out.read(), err.read())
+
+    def _call(self, argv, timeout):
+        """Runs a Unix command in the session and waits for it."""
+        return self._collect(*self._popen(argv), timeout)
 
     def wine(self, args, check=True, timeout=60):
         """Runs a Wine command directly (no runner): wine ARGS..."""
@@ -475,9 +634,10 @@ class Session:
             raise subprocess.CalledProcessError(done.returncode, done.args, done.stdout, done.stderr)
         return done
 
-    def run(self, program, args=None, cmdline=None, set_env=None, unset_env=(), clear_env=False,
-            cwd=None, answer="ok", timeout=20, reg_dword=(), reg_delete=()) -> RunResult:
-        """Starts the Windows program through runner.exe and waits for it.
+    def spawn(self, program, args=None, cmdline=None, set_env=None, unset_env=(), clear_env=False,
+              cwd=None, answer="ok", timeout=20, reg_dword=(), reg_delete=(), leave=()) -> "Started":
+        """Starts the Windows program through runner.exe and returns at once: a
+        Started, whose wait() gives the RunResult and pid the child's process id.
 
         program: Windows path of the executable.
         args: text after the program on the command line (ignored with cmdline).
@@ -489,6 +649,9 @@ class Session:
         timeout: seconds before runner.exe kills the child (exit code 124).
         reg_dword/reg_delete: registry values set ((key, name, number) triples) or
             removed ((key, name) pairs) by the runner right before the start.
+        leave: control ids; a dialog (#32770) holding one of them is no message
+            box: the runner neither records nor answers it, the test drives it
+            (e.g. (1005, FILE_NAME_FIELD) for the question and file dialogs).
         """
         if cmdline is None:
             cmdline = '"%s"' % program + ("" if args is None or args == "" else " " + args)
@@ -507,56 +670,16 @@ class Session:
             runner_args += ["--reg-dword", key, name, str(number)]
         for key, name in reg_delete:
             runner_args += ["--reg-delete", key, name]
-        # One retry when runner.exe itself never got to report (Wine failed to
-        # start it): that is the test bed's trouble, not the program's.
-        for attempt in (1, 2):
-            result, status, stderr = self._run_once(runner_args, program, cmdline, answer, timeout)
-            if status is not None:
-                break
-            print("runner.exe did not report (attempt %d): exit code %d, stderr %r"
-                  % (attempt, result.exit_code, stderr), file=sys.stderr)
-        else:
-            raise AssertionError("runner.exe did not run: %s" % result.describe())
-        if result.exit_code != status["exit_code"] & 0xFFFFFFFF and result.exit_code != status["exit_code"] & 0xFF:
-            raise AssertionError("runner.exe reported exit code %d, Wine %d" % (status["exit_code"], result.exit_code))
-        return result
+        for control in leave:
+            runner_args += ["--leave", str(int(control))]
+        started = Started(self, runner_args + ["--answer", answer, "--timeout", str(timeout), "--cmdline", cmdline,
+                                               "--", program], cmdline, timeout)
+        self.spawned = [other for other in self.spawned if not other.collected] + [started]
+        return started
 
-    def _run_once(self, runner_args, program, cmdline, answer, timeout):
-        self.run_counter += 1
-        boxes_file = self.root / ("boxes-%d.json" % self.run_counter)
-        status_file = self.root / ("status-%d.json" % self.run_counter)
-        all_args = runner_args + ["--boxes", self.windows(boxes_file), "--status", self.windows(status_file),
-                                  "--answer", answer, "--timeout", str(timeout), "--cmdline", cmdline,
-                                  "--", program]
-        # All arguments go through a file: Wine's rewriting of its own command line
-        # cannot touch them, whatever quotes or characters they hold.
-        args_file = self.root / ("args-%d.bin" % self.run_counter)
-        args_file.write_bytes(b"".join(a.encode("utf-8") + b"\0" for a in all_args))
-        started = time.monotonic()
-        try:
-            done = self._call([Config.wine, self.runner_win, "--args-file", self.windows(args_file)],
-                              timeout + 30)
-        except subprocess.TimeoutExpired as e:
-            raise AssertionError("runner.exe did not end: %s" % cmdline) from e
-        elapsed = time.monotonic() - started
-        args_file.unlink()
-        if done.returncode == EXIT_RUNNER_FAILURE and done.stderr.startswith(b"runner:"):
-            raise AssertionError("runner.exe failed: %s" % done.stderr.decode(errors="replace"))
-        boxes = []
-        if boxes_file.exists():
-            for line in boxes_file.read_text(encoding="utf-8").splitlines():
-                record = json.loads(line)
-                boxes.append(Box(record["caption"], record["text"],
-                                 [(b["id"], b["text"]) for b in record["buttons"]], record["answer"],
-                                 record.get("seen_after_ms", 0)))
-            boxes_file.unlink()
-        status = None
-        if status_file.exists():
-            status = json.loads(status_file.read_text())
-            status_file.unlink()
-        result = RunResult(done.returncode, done.stdout, done.stderr, boxes, elapsed, cmdline,
-                           status["pid"] if status else 0)
-        return result, status, done.stderr
+    def run(self, program, **kwargs) -> RunResult:
+        """Starts the program and waits for it: spawn(program, **kwargs).wait()."""
+        return self.spawn(program, **kwargs).wait()
 
     # -- registry --
 
@@ -592,6 +715,86 @@ class Session:
 
     def long_path(self, win_path):
         return self.wintool("long-path", win_path)
+
+    # -- windows of running programs (tests/win/wintool_windows.cpp) --
+    # Every call starts wintool.exe (0.3 to 1 s): waits happen inside it.
+
+    def _window_tool(self, *args, timeout=0):
+        """wintool.exe's window command; exit code 1 (its failure) gives None."""
+        done = self.wine([self.wintool_win] + [str(a) for a in args], check=False, timeout=timeout + 60)
+        if done.returncode == 1:
+            return None
+        if done.returncode != 0:
+            raise AssertionError("wintool.exe %s: exit code %d, %s"
+                                 % (args[0], done.returncode, done.stderr.decode(errors="replace")))
+        return done.stdout.decode("utf-8")
+
+    def _window_action(self, *args):
+        if self._window_tool(*args) is None:
+            raise AssertionError("wintool.exe %s failed" % " ".join(str(a) for a in args))
+
+    def wait_window(self, pid=0, cls=None, title=None, timeout=10, visible=True):
+        """The handle (int) of a top-level window of process pid (0: any) with
+        exactly this class and title (None: any), once one exists (and is
+        visible); None when none came within timeout seconds."""
+        out = self._window_tool("wait-window", pid, cls or "-", title or "-", int(timeout * 1000),
+                                *(["visible"] if visible else []), timeout=timeout)
+        return None if out is None else int(out, 16)
+
+    def dump_window(self, hwnd, font=(8, "MS Shell Dlg")):
+        """The window and its direct child controls (wintool.exe dump), as a dict:
+        class, title, visible, style, exstyle (ints), rect ([left, top, right,
+        bottom] on the screen), client ([width, height]), base_units ([x, y]
+        pixels per 4 and 8 dialog units, or None) and base_units_from,
+        client_dlu, default_id (DM_GETDEFID, or None), focus (the id of the
+        control holding the focus, or None), controls: a list of dicts with id
+        (-1 for none), class, text, visible, enabled, style, rect (in the client
+        area), dlu ([x, y, cx, cy] as in a template), and by kind: range ([low,
+        high]) and pos for progress bars, icon (bool) for icon statics, default
+        (bool) for buttons.
+        font: (points, face) of the template's FONT statement; dialog units come
+        from it when the dialog's own font cannot be read (always under Wine)."""
+        out = self._window_tool("dump", "%x" % hwnd, *font)
+        if out is None:
+            raise AssertionError("no window %x" % hwnd)
+        dump = json.loads(out)
+        for item in [dump] + dump["controls"]:
+            for key in ("style", "exstyle"):
+                if key in item:
+                    item[key] = int(item[key], 16)
+        return dump
+
+    def click(self, hwnd, control_id):
+        """Presses the dialog's button (BM_CLICK, posted); AssertionError when it
+        has no visible, enabled control of that id."""
+        self._window_action("click", "%x" % hwnd, control_id)
+
+    def key(self, hwnd, key):
+        """"enter" or "escape" to the dialog's focused control (posted key down and
+        up), for its dialog manager to turn into a button's command."""
+        self._window_action("key", "%x" % hwnd, key)
+
+    def close_window(self, hwnd):
+        """The close box (WM_SYSCOMMAND SC_CLOSE, posted)."""
+        self._window_action("close", "%x" % hwnd)
+
+    def choose_file(self, pid, title, win_path, timeout=10):
+        """Waits for process pid's file-open dialog of that title, enters win_path
+        as its file name and presses Open. True when the dialog then closed
+        within timeout seconds; False when none came or it stayed open."""
+        return self._window_tool("choose-file", pid, title, win_path, int(timeout * 1000), timeout=timeout) is not None
+
+    def screenshot(self, png_path, rect=None):
+        """The session's screen (or its rect [left, top, right, bottom], e.g. a
+        dump's "rect") as a PNG file at the Unix path png_path (ImageMagick's
+        import). Returns the path."""
+        argv = ["import", "-display", self.display, "-window", "root"]
+        if rect is not None:
+            left, top, right, bottom = rect
+            argv += ["-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage"]
+        subprocess.run(argv + ["png:%s" % png_path], check=True, timeout=60, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        return Path(png_path)
 
     # -- cases --
 
@@ -632,8 +835,13 @@ class Case:
             payload_mod.write_launcher(stub, target, payload)
         return win_path
 
-    def run(self, program, args=None, env=None, unset_env=(), tmp="case", marker=False, cwd="case", **kwargs):
-        """session.run with the launcher's surroundings controlled:
+    def run(self, program, **kwargs) -> RunResult:
+        """spawn(program, **kwargs).wait(): session.run in the case's surroundings."""
+        return self.spawn(program, **kwargs).wait()
+
+    def spawn(self, program, args=None, env=None, unset_env=(), tmp="case", marker=False, cwd="case",
+              **kwargs) -> Started:
+        """session.spawn with the launcher's surroundings controlled:
         - TMP and TEMP point to the case's tmp directory (tmp="case"), to a given
           Windows path, or are removed (tmp=None);
         - KVELL_LOG and QUILLMERE_LOG are removed unless env sets them;
@@ -659,7 +867,7 @@ class Case:
             set_env.update(TMP=tmp, TEMP=tmp)
         set_env.update(env or {})
         unset = [name for name in unset if name not in set_env]
-        return self.session.run(program, args=args, set_env=set_env, unset_env=unset, **kwargs)
+        return self.session.spawn(program, args=args, set_env=set_env, unset_env=unset, **kwargs)
 
     # -- logs --
 
@@ -668,6 +876,21 @@ class Case:
         the given Windows directory), oldest first."""
         where = self.tmp if directory is None else self.session.unix(directory)
         return sorted(where.glob("qmr_nlog*"), key=lambda p: p.stat().st_mtime)
+
+
+def control(dump, control_id):
+    """The control of that id in a dump_window result."""
+    found = [c for c in dump["controls"] if c["id"] == control_id]
+    if len(found) != 1:
+        raise AssertionError("%d controls of id %d in %r" % (len(found), control_id, dump))
+    return found[0]
+
+
+def image_facts(path):
+    """(width, height, number of colours, format) of an image file (ImageMagick's identify)."""
+    out = subprocess.run(["identify", "-format", "%w %h %k %m", str(path)], check=True, capture_output=True,
+                         text=True, timeout=60).stdout.split()
+    return int(out[0]), int(out[1]), int(out[2]), out[3]
 
 
 def read_log(path) -> str:

@@ -24,6 +24,11 @@
 //                       repeats); default ok
 //   --timeout SECONDS   kill the child (and everything it started) after this
 //                       long; default 60
+//   --leave ID          a #32770 window with a control of this id (decimal or
+//                       0x hex; repeatable) is no message box: neither recorded
+//                       nor answered, the test drives it
+//   --pid-file FILE     write the child's process id (decimal) as soon as it
+//                       exists, for tests that drive its windows meanwhile
 //   --reg-dword KEY NAME VALUE   before the start: set a REG_DWORD value
 //   --reg-delete KEY NAME        before the start: remove a value (if present)
 //                       (KEY begins with HKCU or HKLM and a backslash)
@@ -31,6 +36,9 @@
 // Exit code: the child's; 124 when it was killed on time-out; 125 when the
 // runner itself failed (usage, file or start errors).
 #include <windows.h>
+
+#include "json_text.h"
+#include "window_query.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -54,18 +62,6 @@ constexpr DWORD kReclickMillis = 1000;
                   detail.c_str(), GetLastError());
     std::fflush(stderr);
     ExitProcess(kExitRunnerFailure);
-}
-
-std::string toUtf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                        nullptr);
-    return out;
 }
 
 std::wstring fromUtf8(const std::string& text)
@@ -191,31 +187,6 @@ std::vector<std::wstring> splitList(const std::wstring& text)
     }
 }
 
-std::wstring className(HWND window)
-{
-    wchar_t name[256];
-    int n = GetClassNameW(window, name, 256);
-    return std::wstring(name, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
-// The window's text through WM_GETTEXT (marshalled across processes), so that it
-// also works for controls of another process.
-std::wstring windowText(HWND window)
-{
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
-        length = 0;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, 2000, &copied)) {
-        int n = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-        copied = n > 0 ? static_cast<DWORD_PTR>(n) : 0;
-    }
-    text.resize(std::min<size_t>(copied, text.size()));
-    return text;
-}
-
 struct BoxContent {
     std::wstring caption;
     std::wstring text;
@@ -237,29 +208,6 @@ BOOL CALLBACK collectControl(HWND control, LPARAM param)
         box->buttons.emplace_back(GetDlgCtrlID(control), windowText(control));
     }
     return TRUE;
-}
-
-void appendJsonString(std::string& out, const std::wstring& text)
-{
-    out.push_back('"');
-    for (unsigned char c : toUtf8(text)) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out.push_back(static_cast<char>(c));
-            }
-        }
-    }
-    out.push_back('"');
 }
 
 void recordBox(const std::wstring& path, const BoxContent& box, const std::wstring& answer, ULONGLONG seenAfter)
@@ -298,6 +246,7 @@ struct BoxWatcher {
     std::vector<int> answers{IDOK};
     std::vector<std::wstring> answerNames{L"ok"};
     size_t boxesSeen = 0;
+    std::vector<int> leave;  // dialogs with one of these control ids belong to the test
     struct Handled {
         HWND window;
         int button;
@@ -311,9 +260,14 @@ struct BoxWatcher {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         bool ours = std::find(self->watched.begin(), self->watched.end(), owner) != self->watched.end();
-        if (ours && IsWindowVisible(window) && className(window) == L"#32770")
+        if (ours && IsWindowVisible(window) && className(window) == L"#32770" && !self->leftAlone(window))
             self->found(window);
         return TRUE;
+    }
+
+    bool leftAlone(HWND dialog) const
+    {
+        return std::any_of(leave.begin(), leave.end(), [&](int id) { return findControl(dialog, id) != nullptr; });
     }
 
     void press(HWND box, int button)
@@ -424,6 +378,21 @@ void deleteValue(const std::wstring& path, const std::wstring& name)
         fail(L"cannot delete the registry value", name);
 }
 
+// Written beside and renamed into place: the test polls for these files and
+// must never read half of one.
+void writeFileAtomically(const std::wstring& path, const std::string& content)
+{
+    std::wstring scratch = path + L".new";
+    HANDLE file = CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        fail(L"cannot write", scratch);
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+    if (!ok || !MoveFileExW(scratch.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        fail(L"cannot write", path);
+}
+
 HANDLE inheritable(DWORD which)
 {
     HANDLE handle = GetStdHandle(which);
@@ -450,6 +419,7 @@ int wmain(int argc, wchar_t** argv)
     std::wstring workingDirectory;
     BoxWatcher watcher;
     std::wstring statusFile;
+    std::wstring pidFile;
     double timeoutSeconds = 60;
 
     size_t i = 0;
@@ -480,6 +450,10 @@ int wmain(int argc, wchar_t** argv)
             watcher.answers.clear();
             for (const auto& name : watcher.answerNames)
                 watcher.answers.push_back(answerId(name));
+        } else if (a == L"--leave") {
+            watcher.leave.push_back(static_cast<int>(std::wcstol(value(a).c_str(), nullptr, 0)));
+        } else if (a == L"--pid-file") {
+            pidFile = value(a);
         } else if (a == L"--timeout") {
             timeoutSeconds = _wtof(value(a).c_str());
         } else if (a == L"--reg-dword") {
@@ -535,6 +509,8 @@ int wmain(int argc, wchar_t** argv)
         fail(L"cannot start", program);
     if (job != nullptr)
         AssignProcessToJobObject(job, process.hProcess);
+    if (!pidFile.empty())
+        writeFileAtomically(pidFile, std::to_string(process.dwProcessId) + "\n");
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
 
@@ -571,12 +547,7 @@ int wmain(int argc, wchar_t** argv)
         std::string status = "{\"pid\": " + std::to_string(process.dwProcessId) +
                              ", \"exit_code\": " + std::to_string(static_cast<unsigned>(exitCode)) +
                              ", \"timed_out\": " + (timedOut ? "true" : "false") + "}\n";
-        HANDLE file = CreateFileW(statusFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            fail(L"cannot write the status file", statusFile);
-        DWORD written = 0;
-        WriteFile(file, status.data(), static_cast<DWORD>(status.size()), &written, nullptr);
-        CloseHandle(file);
+        writeFileAtomically(statusFile, status);
     }
     return exitCode;
 }

@@ -9,6 +9,24 @@
 //                                  "minimized" or "normal" (after minimising);
 //                                  close posts WM_CLOSE
 //
+// Windows of another process (wintool_windows.cpp; PID 0: any process, HWND as
+// wait-window prints it, in hex):
+//
+//   wintool.exe wait-window PID CLASS|- TITLE|- TIMEOUT_MS [visible]
+//                                  waits for a top-level window of that exact
+//                                  class and title ("-": any); prints its handle
+//   wintool.exe dump HWND [POINTS FACE]
+//                                  the window and its controls as one JSON
+//                                  object; dialog units from the dialog's font,
+//                                  else from the template's FONT POINTS, FACE
+//   wintool.exe click HWND ID      presses the button (BM_CLICK)
+//   wintool.exe key HWND enter|escape
+//                                  the key to the dialog's focused control
+//   wintool.exe close HWND         the close box (SC_CLOSE)
+//   wintool.exe choose-file PID TITLE PATH TIMEOUT_MS
+//                                  fills the file-open dialog of that title and
+//                                  presses Open; fails unless it then closes
+//
 // and, to check runner.exe itself:
 //
 //   wintool.exe command-line       GetCommandLineW
@@ -23,6 +41,8 @@
 //
 // Exit code 0 on success, 1 when the call failed, 2 on bad usage.
 #include <windows.h>
+
+#include "wintool_windows.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -79,6 +99,22 @@ int wmain(int argc, wchar_t** argv)
         return print(std::to_wstring(GetACP()) + L" " + std::to_wstring(GetOEMCP()));
     if (argc == 4 && std::wcscmp(argv[1], L"window") == 0)
         return window(argv[2], argv[3]);
+    if ((argc == 6 || (argc == 7 && std::wcscmp(argv[6], L"visible") == 0)) &&
+        std::wcscmp(argv[1], L"wait-window") == 0)
+        return waitWindowCommand(static_cast<DWORD>(_wtoi(argv[2])), argv[3], argv[4],
+                                 static_cast<DWORD>(_wtoi(argv[5])), argc == 7);
+    if ((argc == 3 || argc == 5) && std::wcscmp(argv[1], L"dump") == 0)
+        return dumpWindowCommand(parseWindowHandle(argv[2]),
+                                 argc == 5 ? TemplateFont{_wtoi(argv[3]), argv[4]} : TemplateFont{});
+    if (argc == 4 && std::wcscmp(argv[1], L"click") == 0)
+        return clickCommand(parseWindowHandle(argv[2]), _wtoi(argv[3]));
+    if (argc == 4 && std::wcscmp(argv[1], L"key") == 0)
+        return keyCommand(parseWindowHandle(argv[2]), argv[3]);
+    if (argc == 3 && std::wcscmp(argv[1], L"close") == 0)
+        return closeCommand(parseWindowHandle(argv[2]));
+    if (argc == 6 && std::wcscmp(argv[1], L"choose-file") == 0)
+        return chooseFileCommand(static_cast<DWORD>(_wtoi(argv[2])), argv[3], argv[4],
+                                 static_cast<DWORD>(_wtoi(argv[5])));
     if (argc >= 2 && std::wcscmp(argv[1], L"command-line") == 0)
         return print(GetCommandLineW());
     if (argc == 3 && std::wcscmp(argv[1], L"env") == 0) {
@@ -134,6 +170,8 @@ int wmain(int argc, wchar_t** argv)
     }
     std::fprintf(stderr, "usage: wintool.exe short-path PATH | long-path PATH | code-pages | command-line | "
                          "env NAME | cwd | exit N | sleep SECONDS | run-self REST | box STYLE CAPTION TEXT... | "
-                         "window TITLE state|minimize|close\n");
+                         "window TITLE state|minimize|close | wait-window PID CLASS TITLE TIMEOUT_MS [visible] | "
+                         "dump HWND [POINTS FACE] | click HWND ID | key HWND enter|escape | close HWND | "
+                         "choose-file PID TITLE PATH TIMEOUT_MS\n");
     return 2;
 }
