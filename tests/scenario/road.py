@@ -78,6 +78,24 @@ def road_payload(entries=None, files=(), wides=None, program_type="0"):
     return Payload(strings=strings, wides=all_wides, files=[content for _, content in files])
 
 
+class RoadRun:
+    """A road run in the background."""
+
+    def __init__(self, started, logs_before, transcript, launcher, case):
+        self.started = started
+        self.logs_before = logs_before
+        self.transcript = transcript
+        self.launcher = launcher
+        self.case = case
+
+    def finish(self, timeout=None):
+        result = self.started.wait(timeout)
+        new = [p for p in self.case.logs() if p not in self.logs_before]
+        log = log_lines(new[-1]) if new else []
+        lines = self.transcript.read_text(encoding="utf-8").split("\n")[:-1] if self.transcript.exists() else []
+        return Road(result, log, lines, self.launcher, self.case)
+
+
 _stub_start = None
 
 
@@ -255,6 +273,12 @@ class RoadCase(ScenarioCase):
         marker: "clear" removes the installation marker before the run, a
             number sets it to that number, None leaves it as it is.
         path: the launcher's PATH (None: unset)."""
+        return self.spawn_road(launcher, args, case, env, java_home, marker, path, cmdline, **kwargs).finish()
+
+    def spawn_road(self, launcher, args=None, case=None, env=None, java_home="shared", marker="clear",
+                   path=BASE_PATH, cmdline=None, **kwargs):
+        """road() started in the background: .started is the harness's run
+        (pid, ...), .finish() waits and gives the Road."""
         case = case or self.case
         transcript = case.dir / TRANSCRIPT
         if transcript.exists():
@@ -275,11 +299,8 @@ class RoadCase(ScenarioCase):
         if marker not in ("clear", None):
             kwargs["reg_dword"] = [(MARKER_KEY, MARKER_VALUE, marker)]
         before = set(case.logs())
-        result = case.run(launcher, args=args, env=set_env, unset_env=unset, cmdline=cmdline, **kwargs)
-        new = [p for p in case.logs() if p not in before]
-        log = log_lines(new[-1]) if new else []
-        lines = transcript.read_text(encoding="utf-8").split("\n")[:-1] if transcript.exists() else []
-        return Road(result, log, lines, launcher, case)
+        started = case.spawn(launcher, args=args, env=set_env, unset_env=unset, cmdline=cmdline, **kwargs)
+        return RoadRun(started, before, transcript, launcher, case)
 
     # -- assertions --
 
