@@ -106,20 +106,26 @@ class Dialogs(RoadCase):
         self.assertIn("Java window visible", road.log)
 
     def test_cancel_enter_and_close_box_end_the_progress_dialog(self):
-        # Each ends the run: "Canceled installer", the marker cleared. The
-        # program had started, so the exit code is 0.
-        for how in ["cancel", "enter", "close"]:
-            with self.subTest(how=how):
+        # Each ends the run: "Canceled installer", the marker cleared. Once the
+        # program has started the exit code is 0; before (here: while the
+        # runtime's "java -version", asked for the first time, takes its time)
+        # it is 1 and nothing starts.
+        slow_search = ({126: "1.6"}, {"KVELL_STANDIN_JAVA_SLEEP_MS": "20000"}, 1)
+        started = ({}, {"KVELL_STANDIN_MAIN_SLEEP_MS": "20000"}, 0)
+        for how, (entries, env, code) in [("cancel", started), ("enter", started), ("close", started),
+                                          ("cancel", slow_search)]:
+            with self.subTest(how=how, code=code):
                 case = self.new_case()
-                run, pid = self.spawn(case.launcher(payload()), case=case,
-                                      env={"KVELL_STANDIN_MAIN_SLEEP_MS": "20000"})
+                home = self.home(case=case) if code == 1 else "shared"
+                run, pid = self.spawn(case.launcher(payload(entries)), case=case, env=env, java_home=home)
                 dialog = self.window(pid, "MyDialogClass")
                 {"cancel": lambda: self.wine.click(dialog, IDCANCEL), "enter": lambda: self.wine.key(dialog, "enter"),
                  "close": lambda: self.wine.close_window(dialog)}[how]()
                 road = run.finish()
-                self.assertEqual(road.result.exit_code, 0, road.describe())
+                self.assertEqual(road.result.exit_code, code, road.describe())
                 self.assertLess(road.result.elapsed, 15, road.describe())
                 self.assertIn("Canceled installer", road.log)
+                self.assertEqual("jvm create -> 0" in road.transcript, code == 0, road.describe())
                 self.assertEqual(self.marker_value(), 0)
 
     # -- the runtime question --
@@ -190,6 +196,32 @@ class Dialogs(RoadCase):
                                   check=False).stdout.decode("utf-8", "replace")
         # Key names hold no backslash: the path is kept with slashes.
         self.assertIn(good.lower().replace("\\", "/"), located.lower())
+
+    def test_question_scales_with_the_screen_dpi(self):
+        # The dialogs are laid out in dialog units of their font: at 144 DPI
+        # everything is half as large again, the icon included.
+        sizes = {}
+        self.addCleanup(self.set_dpi, 96)
+        for dpi in [96, 144]:
+            self.set_dpi(dpi)
+            case = self.new_case()
+            run, pid = self.spawn(case.launcher(payload({150: "http://127.0.0.1:9/"})), case=case, java_home=None)
+            question = self.window(pid, "#32770")
+            dump = self.wine.dump_window(question)
+            sizes[dpi] = (dump["client"], [c["rect"] for c in dump["controls"] if c["id"] == -1][0])
+            if dpi == 144:
+                self.shot("question-144dpi.png", dump)
+            self.wine.click(question, IDCANCEL)
+            self.assertEqual(run.finish().result.exit_code, 1)
+        (w96, h96), icon96 = sizes[96]
+        (w144, h144), icon144 = sizes[144]
+        # (Font metrics round: about, not exactly, half as large again.)
+        self.assertAlmostEqual(w144 / w96, 1.5, delta=0.12, msg=sizes)
+        self.assertAlmostEqual(h144 / h96, 1.5, delta=0.12, msg=sizes)
+        self.assertGreater(icon144[2] - icon144[0], icon96[2] - icon96[0], sizes)
+
+    def set_dpi(self, dpi):
+        self.wine.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", str(dpi), "REG_DWORD")
 
     # -- without the progress dialog (entry 155) --
 
