@@ -105,6 +105,8 @@ bool createDirectoryAt(const char* path);
 // inherit that): the extraction directory may lie in a folder others can write.
 bool createPrivateDirectoryAt(const char* path);
 bool removeDirectoryAt(const char* path);
+// Removes a directory with everything in it (links are removed, not followed).
+bool removeDirectoryTree(const char* path);
 // GetTempPathA: the length reported (0 on failure); buf holds the path.
 unsigned tempPathNarrow(char* buf, size_t cap);
 // GetTempFileNameA with a system-chosen number; creates the empty file.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -261,6 +262,13 @@ bool createDirectoryAt(const char* path)
 bool removeDirectoryAt(const char* path)
 {
     return ::rmdir(path) == 0;
+}
+
+bool removeDirectoryTree(const char* path)
+{
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+    return !error;
 }
 
 unsigned tempPathNarrow(char* buf, size_t cap)

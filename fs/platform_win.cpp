@@ -6,6 +6,7 @@
 #include <sddl.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 
 #include "fs/text_buffer.h"
@@ -353,6 +354,14 @@ bool createPrivateDirectoryAt(const char* path)
 bool removeDirectoryAt(const char* path)
 {
     return RemoveDirectoryA(path) != 0;
+}
+
+bool removeDirectoryTree(const char* path)
+{
+    // Through the wide name: the narrow one is in the ANSI code page.
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::path(wideFromFileCodePage(path)), error);
+    return !error;
 }
 
 unsigned tempPathNarrow(char* buf, size_t cap)

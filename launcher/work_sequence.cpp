@@ -8,6 +8,7 @@
 #include "fs/paths.h"
 #include "fs/platform.h"
 #include "installer/dialogs.h"
+#include "installer/included_jre.h"
 #include "installer/install_marker.h"
 #include "installer/progress.h"
 #include "jvm/load_dll.h"
@@ -15,11 +16,27 @@
 #include "launch/java_vm_launcher.h"
 #include "launcher/work_preparation.h"
 #include "payload/config_ids.h"
+#include "payload/config_store.h"
 #include "payload/split_command_line.h"
 
 namespace {
 constexpr int kExitNoRuntime = 83;
-constexpr int kProgressTotalSearched = 80;
+
+// The bar's range, and where the launch watcher goes on from: an included
+// runtime's extraction fills 0..100, its Pack200 step 100..200.
+void setProgressValues(LaunchState& state)
+{
+    if (!state.jreIncluded) {
+        state.progressTotal = 80;
+        state.progressPosition = 0;
+    } else if (getInt(cfg::kJrePack200) == 0) {
+        state.progressTotal = 150;
+        state.progressPosition = 100;
+    } else {
+        state.progressTotal = 250;
+        state.progressPosition = 200;
+    }
+}
 
 // No runtime was found (or the user wants to choose one by hand): ask the user.
 void obtainMissingRuntime(LaunchState& state, void* dialog)
@@ -76,12 +93,6 @@ int runWork(LaunchState& state, void* dialog)
     setProgressBarPosition(dialog, 1);
     prepareWorkingDirectory(state, dialog);
     lookForIncludedRuntime(state);
-    if (state.jreIncluded) {
-        // Unpacking an included runtime is not part of this build yet: look on
-        // the machine instead, as the included-runtime step does when it fails.
-        logError("Included runtime archives are not supported yet; searching the machine");
-        state.jreIncluded = false;
-    }
     if (!state.jreIncluded) {
         writeInstallStarted(true);
         bool found = !state.manualJre && LoadDLL(state, false, nullptr, false);
@@ -90,9 +101,12 @@ int runWork(LaunchState& state, void* dialog)
     }
     changeToExtractionDir(state);
     if (!state.languageRestart) {
-        state.progressTotal = kProgressTotalSearched;
-        state.progressPosition = 0;
+        setProgressValues(state);
         setProgressBarRange(dialog, state.progressTotal);
+        if (state.jreIncluded)
+            extractIncludedJre(state, dialog);
+    } else if (state.jreIncluded) {
+        useExtractedJre(state);
     }
     if (dialog != nullptr)
         startJavaWindowWatcher(state, dialog);

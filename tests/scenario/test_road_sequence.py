@@ -83,12 +83,12 @@ class ManualSwitch(RoadCase):
         self.assertIn("No JRE included", road.log)
 
     def test_included_runtime_without_the_switch(self):
-        # Unpacking is not there yet: the machine is searched instead.
+        # Used, not passed over for a search: this one is no archive at all.
         road = self.road(self.case.launcher(road_payload(files=self.FILES)), args="-q")
-        self.assertLaunched(road)
-        self.assertInOrder(road.log, ["JRE included",
-                                      "ERROR: Included runtime archives are not supported yet; searching the machine",
-                                      "Searching for a JVM", "Loading of JVM-DLL successful"], road)
+        self.assertRoadFatal(road, "The bundled JRE is corrupted. If you downloaded the setup file please download it "
+                                   "again.")
+        self.assertInOrder(road.log, ["JRE included", "extracting JRE", "ERROR: Could not untar JRE"], road)
+        self.assertNotIn("Searching for a JVM", road.log)
 
 
 class LanguageRestart(RoadCase):

@@ -1,0 +1,76 @@
+"""A runtime that comes with the launcher: jre.tar.gz among the included files
+is unpacked into "jre" beside them, the archive deleted, Pack200-packed jars
+restored (entry 153), and the program started from there; a damaged archive is
+fatal and leaves no "jre" behind; a language restart uses the "jre" an earlier
+run unpacked."""
+
+import gzip
+import io
+import shutil
+import tarfile
+import unittest
+
+from road import STANDIN, RoadCase, road_payload
+
+CORRUPTED = "The bundled JRE is corrupted. If you downloaded the setup file please download it again."
+
+
+def runtime_archive(home):
+    """(jre.tar.gz bytes, the tar's length) of the runtime home at the Unix path home."""
+    raw = io.BytesIO()
+    with tarfile.open(fileobj=raw, mode="w", format=tarfile.USTAR_FORMAT) as tar:
+        for path in sorted(home.rglob("*")):
+            tar.add(path, arcname=path.relative_to(home).as_posix(), recursive=False)
+    data = raw.getvalue()
+    return gzip.compress(data, mtime=0), len(data)
+
+
+class IncludedRuntime(RoadCase):
+
+    def launcher(self, case, packed=False, archive=None):
+        home = STANDIN / ("jre-packed" if packed else "jre")
+        data, size = archive or runtime_archive(home)
+        entries = {151: str(size), 153: "1" if packed else "0"}
+        files = [("app.jar", b"PK"), ("jre.tar.gz", data)]
+        return case.launcher(road_payload(entries, files=files))
+
+    def test_unpacked_and_started_from_jre(self):
+        for packed in [False, True]:
+            with self.subTest(packed=packed):
+                case = self.new_case()
+                # No runtime anywhere else: only the included one can start.
+                road = self.road(self.launcher(case, packed), args="-q", case=case, java_home=None)
+                self.assertLaunched(road)
+                directory = road.log_value("Temp dir: ")
+                jre = directory + "\\jre"
+                self.assertInOrder(road.log, ["JRE included", "extracting JRE", "untaring JRE was successful"] +
+                                   (["JRE is packed"] if packed else []) + ["JRE dir: " + jre], road)
+                self.assertEqual(road.jvm()[0], "jvm loaded %s\\bin\\server\\jvm.dll" % jre.lower(), road.describe())
+                unpacked = self.wine.unix(jre)
+                self.assertFalse(self.wine.unix(directory + "\\jre.tar.gz").exists(), "the archive is deleted")
+                self.assertTrue((unpacked / "lib" / "rt.jar").is_file())
+                self.assertEqual(list((unpacked / "lib").glob("*.pack")), [])
+
+    def test_damaged_archive_is_fatal_and_leaves_no_jre(self):
+        data, size = runtime_archive(STANDIN / "jre")
+        raw = gzip.decompress(data)
+        truncated = gzip.compress(raw[:len(raw) // 2], mtime=0)
+        road = self.road(self.launcher(self.case, archive=(truncated, size)), args="-q", java_home=None)
+        self.assertRoadFatal(road, CORRUPTED)
+        self.assertIn("ERROR: Could not untar JRE", road.log)
+        self.assertFalse(self.wine.unix(road.log_value("Temp dir: ") + "\\jre").exists())
+        self.assertEqual(road.transcript, [])
+
+    def test_language_restart_uses_the_unpacked_jre(self):
+        directory = self.case.path("restart")
+        shutil.copytree(STANDIN / "jre", self.wine.unix(directory + "\\jre"))
+        road = self.road(self.case.launcher(road_payload()), args="__qmr_lang_restart", cwd=directory,
+                         java_home=None)
+        self.assertLaunched(road)
+        self.assertInOrder(road.log, ["Checking extracted JRE: %s\\jre" % directory, "JRE included",
+                                      "JRE dir: %s\\jre" % directory], road)
+        self.assertNotIn("extracting JRE", road.log)
+
+
+if __name__ == "__main__":
+    unittest.main()
