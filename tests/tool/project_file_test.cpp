@@ -119,7 +119,7 @@ TEST_F(ProjectFile, BadValuesAreRefusedWithFileLineAndKey)
     EXPECT_EQ(refusal("vm_options = \"-Da='b\"\n"),
               "p.toml:1: 'vm_options': a quote is not closed; the launcher would stop with its unbalanced-quotes "
               "message");
-    EXPECT_NE(refusal("[texts]\nquestion_with_download = \"%d bit\"\n").find("'texts.question_with_download'"),
+    EXPECT_NE(refusal("[texts]\ndownload_status = \"%d bit\"\n").find("'texts.download_status'"),
               std::string::npos);
     EXPECT_NE(refusal("min_version = \"11\"\nmin_version = \"12\"\n").find("p.toml:2:"), std::string::npos);
 }
