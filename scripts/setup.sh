@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb xauth
   googletest libgtest-dev
-  libtomlplusplus-dev libcli11-dev
+  libtomlplusplus-dev libcli11-dev zlib1g-dev
   osslsigncode openssl
   imagemagick xdotool icoutils
   openjdk-17-jdk-headless

@@ -220,6 +220,42 @@ runtime_jar_missing)
     expect_error 1 "kvell-runtime.jar not found \(looked in nope.jar \(--runtime-jar\)\)$advice" \
         "$kvellpack" pack p.toml --stub stub.exe -o out.exe --runtime-jar nope.jar
     ;;
+included_runtime)
+    # runtime_dir packs a runtime home that GNU tar unpacks as it was; a ready
+    # archive from GNU tar is taken as it is, one of "./" names is refused.
+    mkdir -p rt/bin rt/lib/security && printf 'MZ java' >rt/bin/java.exe && printf 'PK' >rt/lib/rt.jar
+    printf 'runtime_dir = "rt"\n' >p.toml
+    pack_ok p.toml --stub stub.exe -o out.exe
+    grep -q "^kvellpack: jre.tar.gz from runtime_dir 'rt': 2 files, 3 directories, [0-9]* bytes unpacked, " stdout.txt ||
+        fail "no runtime line: $(cat stdout.txt)"
+    [ -z "$(ls | grep kvellpack-part)" ] || fail "scratch files left: $(ls)"
+    "$kvellpack" inspect out.exe -x extracted >report.txt || fail "inspect failed"
+    grep -Eq '^Included runtime jre.tar.gz: [0-9]+ bytes compressed, [0-9]+ bytes unpacked, 5 entries \(2 files, 3 directories\)$' \
+        report.txt || fail "no runtime line: $(cat report.txt)"
+    mkdir unpacked && tar -xzf extracted/jre.tar.gz -C unpacked || fail "GNU tar cannot unpack jre.tar.gz"
+    diff -r rt unpacked || fail "unpacked runtime differs"
+    [ "$(gzip -dc extracted/jre.tar.gz | wc -c)" = "$(sed -n 's/^  151 .* "\([0-9]*\)"$/\1/p' report.txt)" ] ||
+        fail "entry 151 is not the tar's length: $(grep '  151 ' report.txt)"
+    tar --format=ustar -C rt -czf ready.tar.gz bin lib
+    printf 'runtime_archive = "ready.tar.gz"\n' >p.toml
+    pack_ok p.toml --stub stub.exe -o out.exe
+    "$kvellpack" inspect out.exe >report.txt || fail "inspect failed"
+    grep -q '^Included runtime jre.tar.gz: .* 5 entries (2 files, 3 directories)$' report.txt ||
+        fail "no runtime line: $(cat report.txt)"
+    rm out.exe
+    tar -C rt -czf dot.tar.gz .
+    printf 'runtime_archive = "dot.tar.gz"\n' >p.toml
+    expect_pack_error "p.toml:1: runtime_archive 'dot.tar.gz': entry '\./' has a '\.' component \(name the runtime's contents instead: .*\)"
+    ln -s rt.jar rt/lib/link.jar
+    printf 'runtime_dir = "rt"\n' >p.toml
+    expect_pack_error "p.toml:1: runtime_dir 'rt': 'lib/link.jar' is a symbolic link; kvellpack does not follow links .*"
+    [ -z "$(ls | grep kvellpack-part)" ] || fail "scratch files left: $(ls)"
+    printf 'runtime_dir = "rt"\nruntime_archive = "ready.tar.gz"\n' >p.toml
+    expect_pack_error "p.toml:[12]: 'runtime_dir' and 'runtime_archive' both name the included runtime; set only one of them"
+    "$kvellpack" keys >keys.txt || fail "keys failed"
+    grep -Eq '^runtime_dir +151 +string ' keys.txt && grep -Eq '^runtime_archive +151 +string ' keys.txt ||
+        fail "keys lacks the runtime keys"
+    ;;
 *)
     fail "unknown case"
     ;;

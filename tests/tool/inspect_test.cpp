@@ -5,6 +5,7 @@
 
 #include "payload/config_ids.h"
 #include "test_support.h"
+#include "tools/kvellpack/included_runtime.h"
 #include "tools/kvellpack/launcher_contents.h"
 #include "tools/kvellpack/payload_writer.h"
 #include "tools/kvellpack/project_file.h"
@@ -65,6 +66,46 @@ TEST_F(Inspect, ReportsEntriesByNameAndFilesWithTheirSizes)
              "  app.jar                                  12 bytes\n",
          })
         EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n--- in ---\n" << report;
+}
+
+TEST_F(Inspect, ReportsTheIncludedRuntimeFromItsRecord)
+{
+    std::filesystem::create_directories(path("rt/bin"));
+    std::filesystem::create_directories(path("rt/lib"));
+    writeText(path("rt/bin/java.exe"), "MZ");
+    writeText(path("rt/lib/rt.jar"), "PK");
+    writeText(path("rt/release"), "17");
+    auto packWithRuntime = [&](const std::string& toml) {
+        writeBytes(path("stub.exe"), makeFakePe());
+        Project project;
+        std::string note;
+        ASSERT_TRUE(loadProjectText(toml, "p.toml", dir, &project, &error)) << error;
+        ASSERT_TRUE(addIncludedRuntime(&project, path("scratch"), &note, &error)) << error;
+        PackResult result;
+        ASSERT_TRUE(packLauncher(path("stub.exe"), project, path("out.exe"), &result, &error)) << error;
+    };
+    packWithRuntime("runtime_dir = \"rt\"\n");
+    ASSERT_TRUE(read("out.exe")) << error;
+    ASSERT_TRUE(contents.hasRuntime);
+    std::string report = describeLauncher("out.exe", contents);
+    // 5 headers, 3 blocks of file data and 2 end blocks of 512 bytes.
+    std::string expected = "Included runtime jre.tar.gz: " + std::to_string(contents.records[0].size) +
+                           " bytes compressed, 5120 bytes unpacked, 5 entries (3 files, 2 directories)\n";
+    EXPECT_NE(report.find(expected), std::string::npos) << report;
+    EXPECT_EQ(report.find("entry 151"), std::string::npos) << report;
+
+    // Entry 151 set by hand, or no archive at all behind the name.
+    packWithRuntime("runtime_dir = \"rt\"\njre_uncompressed_size = 100\n");
+    ASSERT_TRUE(read("out.exe")) << error;
+    report = describeLauncher("out.exe", contents);
+    EXPECT_NE(report.find("  entry 151 (jre_uncompressed_size) is \"100\", not the unpacked size\n"), std::string::npos)
+        << report;
+    writeText(path("jre.tar.gz"), "runtime");
+    packProject("included_files = [\"jre.tar.gz\"]\n");
+    ASSERT_TRUE(read("out.exe")) << error;
+    report = describeLauncher("out.exe", contents);
+    EXPECT_NE(report.find("Included runtime jre.tar.gz: 7 bytes, damaged: is not gzip-compressed\n"), std::string::npos)
+        << report;
 }
 
 TEST_F(Inspect, ExtractWritesTheDescrambledFiles)

@@ -58,7 +58,8 @@ std::vector<KeySpec> buildTable()
         setting("require_jdk", cfg::kRequireJdk, K::Flag, "only a JDK counts"),
         setting("working_directory", cfg::kWorkingDirectory, K::Text, "made current at start"),
         setting("jre_download_url", cfg::kJreDownloadUrl, K::Text, "runtime archive download URL"),
-        setting("jre_uncompressed_size", cfg::kJreUncompressedSize, K::Integer, "bytes of the included jre.tar.gz, unpacked"),
+        setting("jre_uncompressed_size", cfg::kJreUncompressedSize, K::Integer,
+                "bytes of the included jre.tar.gz, unpacked (runtime_dir and runtime_archive write it)"),
         setting("preferred_vm_kind", cfg::kPreferredVmKind, K::Text, "VM kind tried first (\"server\", ...)"),
         setting("jre_pack200", cfg::kJrePack200, K::Flag, "the included runtime is Pack200-packed"),
         // The progress dialog waits for the program's window and ends a program that shows none, so only

@@ -73,6 +73,20 @@ bool checkRecordNames(const LauncherContents& contents, std::string* error)
     return true;
 }
 
+// The launcher unpacks the record of exactly this name; a damaged one is
+// reported, not an error: the rest of the launcher is still worth seeing.
+void readIncludedRuntime(const FileHandle& file, LauncherContents* contents)
+{
+    for (const IncludedRecord& record : contents->records) {
+        if (record.name != kRuntimeArchiveName || record.size <= 0)
+            continue;
+        contents->hasRuntime = true;
+        contents->runtime.packedSize = record.size;
+        readRuntimeArchive(file, record.offset, record.size, kScrambleByte, &contents->runtime.summary,
+                           &contents->runtime.damage);
+    }
+}
+
 void readSignature(const FileHandle& file, LauncherContents* contents)
 {
     StubLayout layout;
@@ -100,8 +114,10 @@ bool readLauncher(const std::string& path, LauncherContents* contents, std::stri
         *error = "'" + path + "' is damaged: " + *error;
     else
         ok = true;
-    if (ok)
+    if (ok) {
+        readIncludedRuntime(file, contents);
         readSignature(file, contents);
+    }
     return ok;
 }
 

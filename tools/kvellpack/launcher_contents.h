@@ -6,6 +6,7 @@
 
 #include "payload/config_store.h"
 #include "payload/payload_reader.h"
+#include "runtime_archive.h"
 
 namespace kvellpack {
 
@@ -15,6 +16,13 @@ struct IncludedRecord {
     int64_t size = 0;     // as the record says; 0 or less: no content
 };
 
+// The included jre.tar.gz, read from its record.
+struct IncludedRuntime {
+    int64_t packedSize = 0;
+    RuntimeArchiveSummary summary;
+    std::string damage;  // why the launcher could not unpack it; empty when it can
+};
+
 struct LauncherContents {
     ConfigStore store;
     PayloadLayout layout;
@@ -22,6 +30,8 @@ struct LauncherContents {
     int declaredFiles = 0;  // entry 2002
     std::vector<IncludedRecord> records;  // those the launcher extracts
     int64_t recordsEnd = 0;
+    bool hasRuntime = false;  // a record named jre.tar.gz with contents
+    IncludedRuntime runtime;
     uint32_t signatureOffset = 0;  // 0 when the file carries no signature
     uint32_t signatureSize = 0;
 };

@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 #include <CLI/CLI.hpp>
 
+#include "included_runtime.h"
 #include "key_listing.h"
 #include "launcher_contents.h"
 #include "payload_writer.h"
@@ -31,12 +33,27 @@ int reportError(const std::string& message)
     return kExitError;
 }
 
+// The jre.tar.gz written from runtime_dir lives beside the output until the
+// launcher holds it.
+struct ScratchFile {
+    std::string path;
+    ~ScratchFile()
+    {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    }
+};
+
 int runPack(const std::string& projectPath, const std::string& stubPath, const std::string& outPath,
             const kvellpack::RuntimeJarSources& runtimeJar)
 {
     kvellpack::Project project;
     std::string error;
     if (!kvellpack::loadProject(projectPath, &project, &error))
+        return reportError(error);
+    ScratchFile runtimeArchive{outPath + ".jre.kvellpack-part"};
+    std::string runtimeNote;
+    if (!kvellpack::addIncludedRuntime(&project, runtimeArchive.path, &runtimeNote, &error))
         return reportError(error);
     kvellpack::addDefaults(&project, kvellpack::programNameFromProject(projectPath));
     std::string jarAddedFrom;
@@ -47,6 +64,8 @@ int runPack(const std::string& projectPath, const std::string& stubPath, const s
     kvellpack::PackResult result;
     if (!kvellpack::packLauncher(stubPath, project, outPath, &result, &error))
         return reportError(error);
+    if (!runtimeNote.empty())
+        std::printf("kvellpack: %s\n", runtimeNote.c_str());
     std::string added = jarAddedFrom.empty() ? "" : " (" + std::string(kvellpack::kRuntimeJarName) + " added from " +
                                                         jarAddedFrom + ")";
     std::printf("kvellpack: wrote %s (%lld bytes): %zu string entries, %zu wide entries, %zu included files%s; "

@@ -16,11 +16,21 @@ struct IncludedFile {
     int64_t size = 0;
 };
 
+// The runtime the project includes as jre.tar.gz (runtime_dir or
+// runtime_archive); included_runtime.h turns it into an included file.
+struct RuntimeSource {
+    std::string key;      // the key that named it; empty: none
+    std::string written;  // its value as the project file has it
+    std::string path;     // resolved against the project file's directory
+    std::string where;    // "<project file>:<line>", for messages
+};
+
 struct Project {
     std::map<int, std::string> strings;  // Windows-1252 bytes
     std::map<int, WideString> wides;     // UTF-16
     std::vector<IncludedFile> files;     // in Payload order
     bool includeRuntimeJar = true;       // kvellpack appends kvell-runtime.jar unless listed
+    RuntimeSource runtime;
     std::vector<std::string> warnings;
 };
 

@@ -12,6 +12,7 @@
 #include "format_check.h"
 #include "included_entries.h"
 #include "included_names.h"
+#include "included_runtime.h"
 #include "key_table.h"
 #include "list_values.h"
 #include "toml_guard.h"
@@ -347,6 +348,34 @@ bool readIncludeRuntimeJar(Reader& r, const toml::node& node)
     return true;
 }
 
+// runtime_dir or runtime_archive: checked for what it is here, packed or read
+// through later (included_runtime.h).
+bool readRuntimeSource(Reader& r, const std::string& key, const toml::node& node)
+{
+    if (!node.is_string())
+        return wrongType(r, node, inQuotes(key), "a string");
+    if (!r.project->runtime.key.empty())
+        return fail(r, node.source(), std::string("'") + kRuntimeDirKey + "' and '" + kRuntimeArchiveKey +
+                                          "' both name the included runtime; set only one of them");
+    std::string written = node.as_string()->get();
+    fs::path full = written.empty() ? fs::path() : r.baseDir / fs::path(written);
+    std::error_code ec;
+    fs::file_status status = fs::status(full, ec);
+    std::string named = key + " '" + written + "'";
+    std::string lookedFor = " (looked for " + fs::absolute(full, ec).lexically_normal().string() + ")";
+    if (key == kRuntimeDirKey) {
+        if (written.empty() || !fs::is_directory(status))
+            return fail(r, node.source(), named + " is not a directory" + lookedFor);
+        if (!looksLikeRuntimeHome(full.string()))
+            return fail(r, node.source(), named + " is not a Java runtime: it has neither bin/java.exe nor bin/java");
+    } else if (written.empty() || !fs::is_regular_file(status)) {
+        return fail(r, node.source(), named + " is not a file" + lookedFor);
+    }
+    r.project->runtime = RuntimeSource{key, written, full.string(),
+                                       r.label + ":" + std::to_string(node.source().begin.line)};
+    return true;
+}
+
 bool readTopLevel(Reader& r, const toml::table& top)
 {
     for (auto&& [key, value] : top) {
@@ -360,6 +389,8 @@ bool readTopLevel(Reader& r, const toml::table& top)
             ok = readIncludedFiles(r, value);
         else if (name == "include_runtime_jar")
             ok = readIncludeRuntimeJar(r, value);
+        else if (name == kRuntimeDirKey || name == kRuntimeArchiveKey)
+            ok = readRuntimeSource(r, name, value);
         else if (const KeySpec* spec = findKey("", name))
             ok = readNamedKey(r, value, *spec);
         else

@@ -6,6 +6,7 @@
 #include "cp1252.h"
 #include "key_table.h"
 #include "payload/config_ids.h"
+#include "payload/config_store.h"
 
 namespace kvellpack {
 
@@ -49,6 +50,28 @@ std::string entryLine(EntrySpace space, int id, const std::string& utf8)
     return line(formatText("  %-6d ", id) + padded(entryName(space, id), 36) + " " + quoteForDisplay(utf8));
 }
 
+std::string runtimeLines(const LauncherContents& contents)
+{
+    const IncludedRuntime& runtime = contents.runtime;
+    std::string head =
+        formatText("Included runtime jre.tar.gz: %lld bytes", static_cast<long long>(runtime.packedSize));
+    if (!runtime.damage.empty())
+        return line(head + ", damaged: " + runtime.damage);
+    const RuntimeArchiveSummary& s = runtime.summary;
+    std::string out = line(head + formatText(" compressed, %lld bytes unpacked, %d entries (%d files, %d directories",
+                                             static_cast<long long>(s.unpackedSize), s.entries, s.files,
+                                             s.directories) +
+                           (s.links > 0 ? formatText(", %d links, which the launcher skips)", s.links) : ")"));
+    // The progress bar divides by entry 151.
+    auto total = contents.store.strings.find(cfg::kJreUncompressedSize);
+    if (total == contents.store.strings.end())
+        out += line("  entry 151 (jre_uncompressed_size) is not set: the progress bar has no total");
+    else if (parseLeadingInt(total->second.c_str()) != s.unpackedSize)
+        out += line("  entry 151 (jre_uncompressed_size) is " + quoteForDisplay(utf8FromCp1252(total->second)) +
+                    ", not the unpacked size");
+    return out;
+}
+
 }  // namespace
 
 std::string quoteForDisplay(const std::string& utf8)
@@ -90,6 +113,8 @@ std::string describeLauncher(const std::string& path, const LauncherContents& co
     for (const IncludedRecord& record : contents.records)
         out += line("  " + padded(utf8FromCp1252(record.name), 40) +
                     formatText(" %lld bytes", static_cast<long long>(record.size)));
+    if (contents.hasRuntime)
+        out += runtimeLines(contents);
     if (static_cast<size_t>(contents.declaredFiles) != contents.records.size())
         out += line(formatText("  (entry 2002 declares %d files, but only %zu have a name in entry 2003)",
                            contents.declaredFiles, contents.records.size()));
