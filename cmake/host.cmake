@@ -15,4 +15,6 @@ elseif(KVELL_SANITIZE)
 endif()
 target_include_directories(kvell_build_settings SYSTEM INTERFACE ${KVELL_JDK_INCLUDE} ${KVELL_JDK_INCLUDE}/linux)
 target_link_libraries(kvell_build_settings INTERFACE ${CMAKE_DL_LIBS})
+# The runtime archive reader (installer/) uses zlib, as the Windows half does.
+find_package(ZLIB REQUIRED)
 enable_testing()

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ python3
   clang
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev
   wine wine64 xvfb xauth
   googletest libgtest-dev
   libtomlplusplus-dev libcli11-dev zlib1g-dev

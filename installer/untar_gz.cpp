@@ -1,0 +1,213 @@
+#include "installer/untar_gz.h"
+
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <limits>
+
+#include "diag/errors.h"
+#include "diag/log.h"
+#include "fs/platform.h"
+#include "fs/text_buffer.h"
+#include "installer/progress.h"
+#include "installer/tar_header.h"
+#include "payload/temp_dir.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+// Measured on a runtime archive: about 9% faster than zlib's 8 KiB default.
+constexpr unsigned kGzBufferSize = 128 * 1024;
+constexpr unsigned kCopyChunk = 32768;
+constexpr int64_t kBlock = kTarBlockSize;
+// zlib counts positions in z_off_t, a 32-bit long on Windows: past it its
+// seeks and positions would wrap, so the archive ends there.
+constexpr int64_t kMaxPosition = std::numeric_limits<z_off_t>::max();
+constexpr auto kProgressInterval = std::chrono::milliseconds(200);
+
+struct GzTraits {
+    using Raw = gzFile;
+    static constexpr Raw kNone = nullptr;
+    static void close(Raw raw) { gzclose(raw); }
+};
+using GzFile = UniqueHandle<GzTraits>;
+
+struct Progress {
+    void* dialog;
+    int64_t totalSize;
+    Clock::time_point last;
+};
+
+void sendProgress(gzFile gz, Progress& progress)
+{
+    if (progress.dialog == nullptr)
+        return;
+    setProgressBarPosition(progress.dialog, progressPosition(gztell(gz), progress.totalSize));
+    progress.last = Clock::now();
+}
+
+// Copies the entry's size bytes from the archive into a new file at path.
+bool extractTarEntry(gzFile gz, const char* path, const char* name, int32_t size, Progress& progress)
+{
+    logInfo("extracting %s (size %d)", name, static_cast<int>(size));
+    FileHandle out = createFileWrite(path);
+    if (!isOpen(out)) {
+        char message[kTextBufferSize];
+        formatBounded(message, sizeof message, "Could not open file %s\n", name);
+        logError("%s", message);
+        fatalError(message);
+    }
+    unsigned char buffer[kCopyChunk];
+    int32_t count = 0;
+    while (count < size) {
+        unsigned want = size - count < static_cast<int32_t>(kCopyChunk) ? static_cast<unsigned>(size - count) : kCopyChunk;
+        int got = gzread(gz, buffer, want);
+        if (got <= 0)
+            break;
+        uint32_t written = 0;
+        if (!writeFileBytes(out, buffer, static_cast<uint32_t>(got), &written)) {
+            logError("stream error");
+            return false;
+        }
+        count += static_cast<int32_t>(written);
+        if (written < static_cast<uint32_t>(got))
+            break;
+        if (progress.dialog != nullptr && Clock::now() - progress.last > kProgressInterval)
+            sendProgress(gz, progress);
+    }
+    if (count < size) {
+        logError("sizes don't match: %d, %d", static_cast<int>(count), static_cast<int>(size));
+        return false;
+    }
+    return true;
+}
+
+// No header where one was due. zlib reports a gzip stream cut short only
+// through gzerror, and a skip past the end only through the position it reached.
+bool endOfArchive(gzFile gz, int64_t headerPosition, bool wroteFile)
+{
+    int error = Z_OK;
+    gzerror(gz, &error);
+    if (error == Z_BUF_ERROR || gztell(gz) != headerPosition || !wroteFile) {
+        logError("unexpected eof");
+        return false;
+    }
+    return true;
+}
+
+enum class HeaderRead { Whole, Nothing, Failed };
+
+// Never a part: what a short read leaves in header is not a header.
+HeaderRead readHeader(gzFile gz, unsigned char* header)
+{
+    int got = gzread(gz, header, kTarBlockSize);
+    if (got < 0) {
+        logError("gzread failed");
+        return HeaderRead::Failed;
+    }
+    if (got == 0)
+        return HeaderRead::Nothing;
+    if (got < static_cast<int>(kTarBlockSize)) {
+        logError("unexpected eof");
+        return HeaderRead::Failed;
+    }
+    return HeaderRead::Whole;
+}
+
+bool entryPath(const unsigned char* header, bool directory, const char* targetDir, char* path, char* name)
+{
+    TarNameFault fault = tarEntryName(header, directory, kPathSeparator, name);
+    if (fault != TarNameFault::None) {
+        logError("refused entry name %.100s: it %s", reinterpret_cast<const char*>(header), tarNameFaultText(fault));
+        return false;
+    }
+    if (!joinPath(path, kTextBufferSize, targetDir, name)) {
+        logError("entry path too long: %s", name);
+        return false;
+    }
+    return true;
+}
+
+bool skipBytes(gzFile gz, int64_t count, const char* failure)
+{
+    if (count > 0 && gzseek(gz, static_cast<z_off_t>(count), SEEK_CUR) == -1) {
+        logError("%s", failure);
+        return false;
+    }
+    return true;
+}
+
+bool untarEntries(gzFile gz, const char* targetDir, Progress& progress)
+{
+    unsigned char header[kTarBlockSize];
+    bool wroteFile = false;
+    int64_t position = 0;  // uncompressed offset of the next header
+    for (;;) {
+        HeaderRead read = readHeader(gz, header);
+        if (read != HeaderRead::Whole)
+            return read == HeaderRead::Nothing && endOfArchive(gz, position, wroteFile);
+        if (!hasUstarMagic(header)) {
+            if (!wroteFile)
+                logError("no magic number");
+            return wroteFile;
+        }
+        int32_t entrySize = 0;
+        if (!parseTarSize(header, &entrySize)) {
+            logError("damaged size field in the header of %.100s", reinterpret_cast<const char*>(header));
+            return false;
+        }
+        int64_t padding = (kBlock - entrySize % kBlock) % kBlock;
+        int64_t next = position + kBlock + entrySize + padding;
+        if (next > kMaxPosition) {
+            logError("archive larger than %lld bytes", static_cast<long long>(kMaxPosition));
+            return false;
+        }
+        int64_t size = entrySize;  // left to skip
+        char type = tarTypeFlag(header);
+        if (type == kTarDirectory || type == kTarRegularFile) {
+            char path[kTextBufferSize];
+            char name[kTarNameSize + 1];
+            if (!entryPath(header, type == kTarDirectory, targetDir, path, name))
+                return false;
+            if (type == kTarRegularFile) {
+                sendProgress(gz, progress);
+                if (!extractTarEntry(gz, path, name, entrySize, progress)) {
+                    logError("extract file failed");
+                    return false;
+                }
+                wroteFile = true;
+                size = 0;  // copied
+            } else {
+                createDirectoryAt(path);  // may exist; a file below that fails says so
+            }
+        }
+        // What was not copied is skipped: links, extended headers, GNU long
+        // names, the old NUL type, the (unused) data of a directory.
+        if (!skipBytes(gz, size, "gzseek 2 failed"))
+            return false;
+        if (!skipBytes(gz, padding, "gzseek 3 failed"))
+            return false;
+        position = next;
+    }
+}
+} // namespace
+
+bool untarGz(const char* archive, const char* targetDir, void* dialog, int64_t totalSize)
+{
+    GzFile gz(gzopen(archive, "rb"));
+    bool done = false;
+    if (!gz) {
+        logError("Could not open gz-file");
+    } else {
+        gzbuffer(gz.get(), kGzBufferSize);
+        Progress progress{dialog, totalSize, Clock::now()};
+        done = untarEntries(gz.get(), targetDir, progress);
+    }
+    gz.reset();
+    if (done)
+        logInfo("untaring JRE was successful");
+    else
+        logError("untaring JRE was unsuccessful");
+    return done;
+}
