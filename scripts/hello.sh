@@ -71,8 +71,8 @@ set -e
 echo "exit code: $status_jre"
 echo "== the diagnostic log =="
 show_log
-if [ -n "$log" ] && grep -q "Included runtime archives are not supported yet" "$log"; then
-  echo "== this launcher does not unpack its included runtime yet: it searched the machine and took the stand-in beside it =="
+if [ -n "$log" ] && grep -q "untaring JRE was successful" "$log"; then
+  echo "== it unpacked its included runtime and started the program from there: $(grep -a "JRE dir: " "$log" | tr -d '\r') =="
 fi
 if [ "$status" -ne 0 ]; then exit "$status"; fi
 exit "$status_jre"
