@@ -8,9 +8,11 @@ import gzip
 import io
 import shutil
 import tarfile
+import time
 import unittest
 
 from road import STANDIN, RoadCase, road_payload
+from wineharness import control
 
 CORRUPTED = "The bundled JRE is corrupted. If you downloaded the setup file please download it again."
 
@@ -53,6 +55,20 @@ class IncludedRuntime(RoadCase):
                 self.assertFalse(self.wine.unix(directory + "\\jre.tar.gz").exists(), "the archive is deleted")
                 self.assertTrue((unpacked / "lib" / "rt.jar").is_file())
                 self.assertEqual(list((unpacked / "lib").glob("*.pack")), [])
+
+    def test_progress_dialog_range_with_an_included_runtime(self):
+        # The extraction fills 0..100 of 0..150; the launch watcher goes on
+        # from 100 and stays below 140.
+        run = self.spawn_road(self.launcher(self.case), java_home=None, env={"KVELL_STANDIN_MAIN_SLEEP_MS": "3000"},
+                              timeout=60)
+        dialog = self.wine.wait_window(run.started.pid, "MyDialogClass", None, timeout=20)
+        self.assertIsNotNone(dialog)
+        time.sleep(1.5)  # main is running by then
+        bar = control(self.wine.dump_window(dialog), 1001)
+        road = run.finish()
+        self.assertEqual(road.result.exit_code, 0, road.describe())
+        self.assertEqual(bar["range"], [0, 150], road.describe())
+        self.assertTrue(100 <= bar["pos"] <= 140, bar)
 
     def test_damaged_archive_is_fatal_and_leaves_no_jre(self):
         data, size = runtime_archive(STANDIN / "jre")
