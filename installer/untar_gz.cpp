@@ -11,7 +11,7 @@
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
 #include "installer/progress.h"
-#include "installer/tar_header.h"
+#include "payload/tar_header.h"
 #include "payload/temp_dir.h"
 
 namespace {

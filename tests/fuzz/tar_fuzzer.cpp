@@ -16,8 +16,8 @@
 
 #include "fuzz_support.h"
 #include "installer/progress.h"
-#include "installer/tar_header.h"
 #include "installer/untar_gz.h"
+#include "payload/tar_header.h"
 
 namespace fs = std::filesystem;
 

@@ -245,7 +245,7 @@ included_runtime)
     rm out.exe
     tar -C rt -czf dot.tar.gz .
     printf 'runtime_archive = "dot.tar.gz"\n' >p.toml
-    expect_pack_error "p.toml:1: runtime_archive 'dot.tar.gz': entry '\./' has a '\.' component \(name the runtime's contents instead: .*\)"
+    expect_pack_error "p.toml:1: runtime_archive 'dot.tar.gz': entry '\./' has a \"\.\" or \"\.\.\" component \(name the runtime's contents instead: .*\)"
     ln -s rt.jar rt/lib/link.jar
     printf 'runtime_dir = "rt"\n' >p.toml
     expect_pack_error "p.toml:1: runtime_dir 'rt': 'lib/link.jar' is a symbolic link; kvellpack does not follow links .*"

@@ -117,6 +117,16 @@ Bytes foreignTar(const std::vector<TarMember>& members)
     return tar;
 }
 
+// tar with the raw 12-byte size field of the header at offset at, its checksum
+// renewed.
+Bytes withSizeField(Bytes tar, size_t at, const std::string& field)
+{
+    std::memcpy(&tar[at + 124], field.data(), 12);
+    std::memset(&tar[at + 148], 0, 8);
+    std::snprintf(reinterpret_cast<char*>(&tar[at + 148]), 8, "%06o", headerSum(&tar[at]));
+    return tar;
+}
+
 struct IncludedRuntime : ScratchDir {
     Project project;
     std::string error;
@@ -247,6 +257,13 @@ TEST_F(IncludedRuntime, DirectoriesThatCannotBePackedAreRefused)
     ASSERT_TRUE(load("runtime_dir = \"rt\"\n")) << error;
     EXPECT_FALSE(add());
     EXPECT_NE(error.find("'lib/link.jar' is a symbolic link"), std::string::npos) << error;
+    fs::remove(path("rt/lib/link.jar"));
+
+    // A name the launcher would refuse to unpack.
+    writeText(path("rt/lib/a:b"), "x");
+    ASSERT_TRUE(load("runtime_dir = \"rt\"\n")) << error;
+    EXPECT_FALSE(add());
+    EXPECT_EQ(error, "p.toml:1: runtime_dir 'rt': entry 'lib/a:b' holds a drive letter or stream name");
 }
 
 TEST_F(IncludedRuntime, AReadyArchiveIsCheckedAndMeasured)
@@ -277,6 +294,13 @@ TEST_F(IncludedRuntime, AReadyArchiveIsCheckedAndMeasured)
     EXPECT_EQ(project.warnings[0], "jre_uncompressed_size is 5, but the included runtime unpacks to 10240 bytes; "
                                    "the progress bar goes by 5");
     EXPECT_NE(project.warnings[1].find("holds lib/rt.jar.pack, but jre_pack200 is not set"), std::string::npos);
+
+    // GNU's base-256 size, and a link whose name the launcher never uses, are
+    // read as the launcher reads them.
+    tar = foreignTar({{"bin/java.exe", '0', "MZ"}, {"../elsewhere", '2', ""}});
+    writeBytes(path("jre-17.tar.gz"), gzip(withSizeField(tar, 0, std::string("\x80" "\0\0\0\0\0\0\0\0\0\0" "\x02", 12))));
+    ASSERT_TRUE(load("runtime_archive = \"jre-17.tar.gz\"\n")) << error;
+    EXPECT_TRUE(add()) << error;
 }
 
 TEST_F(IncludedRuntime, UnsafeOrDamagedArchivesAreRefused)
@@ -288,14 +312,20 @@ TEST_F(IncludedRuntime, UnsafeOrDamagedArchivesAreRefused)
         Bytes archive;
         std::string why;
     } cases[] = {
-        {gzip(foreignTar({java, {"../evil.dll", '0', "x"}})), "entry '../evil.dll' has a '..' component"},
-        {gzip(foreignTar({java, {"lib/./a", '0', "x"}})), "entry 'lib/./a' has a '.' component"},
+        {gzip(foreignTar({java, {"../evil.dll", '0', "x"}})), "entry '../evil.dll' has a \".\" or \"..\" component"},
+        {gzip(foreignTar({java, {"lib/./a/", '5', ""}})), "entry 'lib/./a/' has a \".\" or \"..\" component"},
         {gzip(foreignTar({java, {"lib//a", '0', "x"}})), "entry 'lib//a' has an empty component"},
         {gzip(foreignTar({java, {"/etc/a", '0', "x"}})), "entry '/etc/a' is absolute"},
-        {gzip(foreignTar({java, {"C:a", '0', "x"}})), "entry 'C:a' begins with a drive letter"},
-        {gzip(foreignTar({java, {std::string(100, 'n'), '0', "x"}})), "fills its 100-byte field without an end"},
+        {gzip(foreignTar({java, {"C:a", '0', "x"}})), "entry 'C:a' holds a drive letter or stream name"},
+        {gzip(foreignTar({java, {"lib\\a", '0', "x"}})), "entry 'lib\\a' has a component Windows cannot create"},
+        {gzip(foreignTar({java, {std::string(100, 'n'), '0', "x"}})), "' fills its field without an end"},
+        // The launcher reads no size of 2 GiB or more, whatever the entry.
+        {gzip(withSizeField(foreignTar({java, {"bin/big", '2', ""}}), 1024, "20000000000 ")),
+         "entry 'bin/big' has a size field the launcher refuses"},
         {gzip(foreignTar({{"././@LongLink", 'L', "lib/long"}, java})), "is a GNU long-name or pax header"},
         {gzip(foreignTar({{"jdk-17/bin/java.exe", '0', "MZ"}})), "no bin/java.exe or bin/java in it"},
+        // The launcher skips the old type '\0' rather than unpack it.
+        {gzip(foreignTar({{"bin/java.exe", '\0', "MZ"}})), "no bin/java.exe or bin/java in it"},
         {foreignTar({java}), "is not gzip-compressed"},
         {Bytes(good.begin(), good.end() - 12), "the gzip data ends early"},
         {gzip(Bytes(bigJava.begin(), bigJava.begin() + 1024)), "the tar data ends inside an entry"},

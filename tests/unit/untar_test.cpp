@@ -15,8 +15,8 @@
 
 #include "process_state.h"
 #include "installer/progress.h"
-#include "installer/tar_header.h"
 #include "installer/untar_gz.h"
+#include "payload/tar_header.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@ namespace kvellpack {
 void tallyTarEntry(const TarEntry& entry, RuntimeArchiveSummary* summary)
 {
     ++summary->entries;
-    if (entry.type == kTarFile) {
+    if (entry.type == kTarRegularFile) {
         ++summary->files;
         summary->hasJava = summary->hasJava || entry.name == "bin/java.exe" || entry.name == "bin/java";
         summary->pack200 = summary->pack200 || entry.name == "lib/rt.jar.pack";

@@ -27,8 +27,9 @@ void tallyTarEntry(const TarEntry& entry, RuntimeArchiveSummary* summary);
 
 // Reads size bytes from offset of file, each XOR-ed with xorByte (0 for a
 // plain file), as a runtime archive: gzip (concatenated members too) holding
-// ustar entries whose names checkTarName accepts and whose files are below
-// 2 GiB, unpacking to at most 2147483647 bytes. Streams; nothing is written.
+// ustar entries that the launcher reads as a tar tool does: sizes it accepts,
+// files and directories with names checkTarName accepts, no GNU long names or
+// pax headers; unpacking to at most 2147483647 bytes. Streams; nothing is written.
 // False, with a one-line *error, on the first problem.
 bool readRuntimeArchive(const FileHandle& file, int64_t offset, int64_t size, unsigned char xorByte,
                         RuntimeArchiveSummary* summary, std::string* error);

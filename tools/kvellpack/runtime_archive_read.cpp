@@ -49,7 +49,7 @@ struct Input {
 
 struct TarWalk {
     RuntimeArchiveSummary* summary = nullptr;
-    unsigned char header[kTarBlock];
+    unsigned char header[kTarBlockSize];
     size_t headerFill = 0;
     int64_t skip = 0;    // data and padding of the current entry not yet passed
     bool ended = false;  // a zero block: what follows is padding
@@ -63,15 +63,14 @@ bool checkEntry(const TarEntry& entry, std::string* error)
     if (entry.type == 'L' || entry.type == 'K' || entry.type == 'x')
         return fail(error, "entry '" + entry.name + "' is a GNU long-name or pax header, but the launcher reads only "
                                                     "ustar names of at most 99 bytes (tar --format=ustar)");
-    if (!checkTarName(entry.name, entry.type == kTarDirectory, error)) {
+    // The launcher skips other kinds without looking at their names.
+    bool created = entry.type == kTarRegularFile || entry.type == kTarDirectory;
+    if (created && !checkTarName(entry.name, entry.type == kTarDirectory, error)) {
         if (entry.name.rfind("./", 0) == 0)  // what "tar -C home -czf jre.tar.gz ." writes
             *error += " (name the runtime's contents instead: tar -C home -czf jre.tar.gz bin lib ..., or use "
                       "runtime_dir)";
         return false;
     }
-    if (entry.type == kTarFile && entry.size > kMaxTarFileSize)
-        return fail(error, "entry '" + entry.name + "' is " + std::to_string(entry.size) +
-                               " bytes; the launcher unpacks files below 2 GiB");
     return true;
 }
 
@@ -85,12 +84,12 @@ bool feed(TarWalk& walk, const unsigned char* data, size_t size)
             walk.skip -= static_cast<int64_t>(passed);
             continue;
         }
-        size_t taken = std::min(kTarBlock - walk.headerFill, size);
+        size_t taken = std::min(kTarBlockSize - walk.headerFill, size);
         std::memcpy(walk.header + walk.headerFill, data, taken);
         walk.headerFill += taken;
         data += taken;
         size -= taken;
-        if (walk.headerFill < kTarBlock)
+        if (walk.headerFill < kTarBlockSize)
             break;
         walk.headerFill = 0;
         if (isZeroBlock(walk.header)) {

@@ -61,10 +61,10 @@ bool putHeader(Writer& w, const TarEntry& entry)
                                   " bytes long as an archive name; the launcher reads names of at most 99 bytes");
     if (!checkTarName(entry.name, entry.type == kTarDirectory, &w.error))
         return false;
-    unsigned char block[kTarBlock];
+    unsigned char block[kTarBlockSize];
     makeTarHeader(entry, block);
     tallyTarEntry(entry, w.summary);
-    return put(w, block, kTarBlock);
+    return put(w, block, kTarBlockSize);
 }
 
 // The file's bytes, then zeros up to the next block.
@@ -121,7 +121,7 @@ bool putTree(Writer& w, const fs::path& dir, const std::string& prefix)
             if (size > kMaxTarFileSize)
                 return fail(&w.error, "'" + inArchive + "' is " + std::to_string(size) +
                                           " bytes; the launcher unpacks files below 2 GiB");
-            TarEntry entry{inArchive, kTarFile, size};
+            TarEntry entry{inArchive, kTarRegularFile, size};
             if (!putHeader(w, entry) || !putContents(w, path, entry))
                 return false;
         } else {
@@ -138,7 +138,7 @@ bool writeArchive(Writer& w, const std::string& dir)
         return fail(&w.error, "cannot start zlib");
     bool ok = deflateSetHeader(&w.z, &w.gzipHeader) == Z_OK || fail(&w.error, "cannot start zlib");
     // Two zero blocks end a tar archive.
-    std::vector<unsigned char> end(2 * kTarBlock, 0);
+    std::vector<unsigned char> end(2 * kTarBlockSize, 0);
     ok = ok && putTree(w, fs::path(dir), "") && put(w, end.data(), end.size()) && put(w, nullptr, 0, true);
     deflateEnd(&w.z);
     if (ok && w.summary->unpackedSize > INT_MAX)

@@ -1,4 +1,4 @@
-#include "installer/tar_header.h"
+#include "payload/tar_header.h"
 
 #include <cstring>
 #include <string>
@@ -7,11 +7,6 @@
 #include "payload/included_name_rule.h"
 
 namespace {
-constexpr size_t kSizeOffset = 124;
-constexpr size_t kSizeLength = 12;
-constexpr size_t kTypeOffset = 156;
-constexpr size_t kMagicOffset = 257;
-
 bool fitsCount(int64_t value)
 {
     return value <= INT32_MAX;
@@ -24,7 +19,7 @@ bool parseBase256(const unsigned char* field, int32_t* size)
     if ((field[0] & 0x40) != 0)
         return false;
     int64_t value = field[0] & 0x3F;
-    for (size_t i = 1; i < kSizeLength; ++i) {
+    for (size_t i = 1; i < kTarSizeLength; ++i) {
         value = value * 256 + field[i];
         if (!fitsCount(value))
             return false;
@@ -50,24 +45,24 @@ TarNameFault componentFault(const std::string& component)
 
 bool hasUstarMagic(const unsigned char* header)
 {
-    return std::memcmp(header + kMagicOffset, "ustar", 5) == 0;
+    return std::memcmp(header + kTarMagicOffset, "ustar", 5) == 0;
 }
 
 char tarTypeFlag(const unsigned char* header)
 {
-    return static_cast<char>(header[kTypeOffset]);
+    return static_cast<char>(header[kTarTypeOffset]);
 }
 
 bool parseTarSize(const unsigned char* header, int32_t* size)
 {
-    const unsigned char* field = header + kSizeOffset;
+    const unsigned char* field = header + kTarSizeOffset;
     if ((field[0] & 0x80) != 0)
         return parseBase256(field, size);
     size_t i = 0;
-    while (i < kSizeLength && (field[i] == '0' || field[i] == ' '))
+    while (i < kTarSizeLength && (field[i] == '0' || field[i] == ' '))
         ++i;
     int64_t value = 0;
-    for (; i < kSizeLength && field[i] != '\0' && field[i] != ' '; ++i) {
+    for (; i < kTarSizeLength && field[i] != '\0' && field[i] != ' '; ++i) {
         if (field[i] < '0' || field[i] > '7')
             return false;
         value = value * 8 + (field[i] - '0');

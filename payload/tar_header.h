@@ -1,5 +1,6 @@
-// One 512-byte ustar header of a runtime archive: the fields the reader uses,
-// and which entry names it may create below its target directory.
+// One 512-byte ustar header of a runtime archive: the fields the launcher reads,
+// and which entry names it may create below its target directory. kvellpack
+// checks the archives it packs by these same rules.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,11 @@ constexpr size_t kTarBlockSize = 512;
 constexpr size_t kTarNameSize = 100;
 constexpr char kTarRegularFile = '0';
 constexpr char kTarDirectory = '5';
+// Where the fields read here sit in the header.
+constexpr size_t kTarSizeOffset = 124;
+constexpr size_t kTarSizeLength = 12;
+constexpr size_t kTarTypeOffset = 156;
+constexpr size_t kTarMagicOffset = 257;
 
 // "ustar" at offset 257, POSIX ("ustar\0") and GNU ("ustar ") alike. The zero
 // blocks that end an archive have none.
