@@ -17,7 +17,7 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-// Measured on a runtime archive: about 9% faster than zlib's 8 KiB default.
+// Fewer, larger reads: 5 to 9% faster on a runtime archive than zlib's 8 KiB default.
 constexpr unsigned kGzBufferSize = 128 * 1024;
 constexpr unsigned kCopyChunk = 32768;
 constexpr int64_t kBlock = kTarBlockSize;

@@ -272,7 +272,7 @@ TEST(TarHeader, NameRule)
     }
 }
 
-TEST(ProgressPosition, StaysWithinOneToHundred)
+TEST(UntarProgress, PositionStaysWithinOneToHundred)
 {
     EXPECT_EQ(progressPosition(0, 0), 1);
     EXPECT_EQ(progressPosition(5000, 0), 1);
