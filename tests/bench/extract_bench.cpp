@@ -12,15 +12,9 @@
 #include "fs/platform.h"
 #include "payload/included_files.h"
 
-namespace {
+#include "bench_clock.h"
 
-double now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+namespace {
 
 bool makeSource(const char* path, long long bytes)
 {

@@ -14,15 +14,9 @@
 
 #include "installer/untar_gz.h"
 
-namespace {
+#include "bench_clock.h"
 
-double now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+namespace {
 
 // The reader's own settings: a 128 KiB zlib buffer, 32 KiB reads.
 long long inflateAll(const char* archive)
