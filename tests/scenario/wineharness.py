@@ -453,6 +453,14 @@ class Started:
         elapsed = time.monotonic() - self._started
         files = self._files
         if done.returncode == EXIT_RUNNER_FAILURE and done.stderr.startswith(b"runner:"):
+            # Under load Wine now and then refuses a process start (error 1359);
+            # nothing ran, so one more try is safe.
+            if done.stderr.startswith(b"runner: cannot start:") and self._attempts == 1:
+                print("runner.exe could not start the program (attempt 1): %r" % done.stderr, file=sys.stderr)
+                for path in files.values():
+                    path.unlink(missing_ok=True)
+                self._launch()
+                return
             raise AssertionError("runner.exe failed: %s" % done.stderr.decode(errors="replace"))
         boxes = []
         if files["boxes"].exists():
