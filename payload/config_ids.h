@@ -31,6 +31,7 @@ constexpr int kDownloadWithoutAsking = 157;  // int
 constexpr int kGlobalSingleInstance = 158;   // int: semaphore name gets "Global\"
 constexpr int kWatcherNeverTimesOut = 159;   // int
 constexpr int kMultipleInstances = 160;      // int: no single-instance mode, any number may run
+constexpr int kJreDownloadSha256 = 161;      // SHA-256 of the archive at entry 150: 64 hex digits
 constexpr int kFlavour = 2001;               // 'e' launcher, 'i' installer
 constexpr int kIncludedFileCount = 2002;     // int
 constexpr int kIncludedFileNames = 2003;     // ";"-separated, Payload order
