@@ -8,3 +8,5 @@ void setDlgItemTextWide(void* dialog, int control, const WideChar* text);
 void setDlgItemTextFromEntry(void* dialog, int control, int entry);
 // Centres the window on its parent, or on the desktop when it has none.
 void centerWindow(void* window);
+// Shows or hides a control of the dialog.
+void showDialogItem(void* dialog, int control, bool show);

@@ -38,3 +38,8 @@ void centerWindow(void* window)
     int y = area.top + (area.bottom - area.top - height) / 2;
     SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE);
 }
+
+void showDialogItem(void* dialog, int control, bool show)
+{
+    ShowWindow(GetDlgItem(static_cast<HWND>(dialog), control), show ? SW_SHOW : SW_HIDE);
+}

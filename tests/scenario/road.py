@@ -8,13 +8,17 @@ KVELL_JAVA_HOME; it returns a Road: the run's result, the new log's lines and
 the transcript, with readers for the VM options and main's array.
 """
 
+import gzip
+import io
 import os
 import shutil
+import subprocess
+import tarfile
 import unittest
 from dataclasses import dataclass
 from pathlib import Path
 
-from payload import Payload, pe_layout
+from payload import Payload, pe_layout, read_payload
 from wineharness import Config, ScenarioCase, log_lines
 
 STANDIN = Config.build_dir / "windows" / "tests" / "standin"
@@ -76,6 +80,27 @@ def road_payload(entries=None, files=(), wides=None, program_type="0"):
     all_wides = dict(WIDES)
     all_wides.update(wides or {})
     return Payload(strings=strings, wides=all_wides, files=[content for _, content in files])
+
+
+def runtime_archive(home):
+    """(jre.tar.gz bytes, the tar's length) of the runtime home at the Unix path home."""
+    raw = io.BytesIO()
+    with tarfile.open(fileobj=raw, mode="w", format=tarfile.USTAR_FORMAT) as tar:
+        for path in sorted(home.rglob("*")):
+            tar.add(path, arcname=path.relative_to(home).as_posix(), recursive=False)
+    data = raw.getvalue()
+    return gzip.compress(data, mtime=0), len(data)
+
+
+def kvellpack_texts(project_text, work):
+    """The wide texts kvellpack writes for a project (TOML text) that sets none,
+    packed once in the Unix directory work."""
+    work.mkdir(parents=True, exist_ok=True)
+    project = work / "project.toml"
+    project.write_text(project_text, encoding="utf-8")
+    subprocess.run([str(Config.kvellpack), "pack", str(project), "--stub", str(Config.stub),
+                    "-o", str(work / "packed.exe")], check=True, capture_output=True, timeout=60)
+    return read_payload((work / "packed.exe").read_bytes()).wides
 
 
 class RoadRun:

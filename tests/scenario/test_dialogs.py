@@ -5,11 +5,9 @@ java.exe. Real windows under Wine and Xvfb, driven through wintool.exe, showing
 the texts kvellpack writes when a project sets none; the screenshots land in
 the build directory (docs/dialogs/ keeps copies)."""
 
-import subprocess
 import unittest
 
-from payload import read_payload
-from road import RoadCase, road_payload
+from road import RoadCase, kvellpack_texts, road_payload
 from wineharness import FILE_NAME_FIELD, Config, control, image_facts
 
 DOWNLOAD, BROWSE, IDOK, IDCANCEL = 1004, 1005, 1, 2
@@ -36,14 +34,8 @@ class Dialogs(RoadCase):
         if not Config.kvellpack.exists():
             raise unittest.SkipTest("kvellpack was not built: %s" % Config.kvellpack)
         super().setUpClass()
-        work = Config.build_dir / "dialogs-project"
-        work.mkdir(exist_ok=True)
-        project = work / "project.toml"
-        project.write_text('program_type = 1\ninclude_runtime_jar = false\napp_title = "%s"\n' % TITLE,
-                           encoding="utf-8")
-        subprocess.run([str(Config.kvellpack), "pack", str(project), "--stub", str(Config.stub),
-                        "-o", str(work / "packed.exe")], check=True, capture_output=True, timeout=60)
-        TEXTS.update(read_payload((work / "packed.exe").read_bytes()).wides)
+        TEXTS.update(kvellpack_texts('program_type = 1\ninclude_runtime_jar = false\napp_title = "%s"\n' % TITLE,
+                                     Config.build_dir / "dialogs-project"))
 
     def spawn(self, launcher, **kwargs):
         run = self.spawn_road(launcher, leave=LEAVE, timeout=60, **kwargs)
@@ -143,7 +135,7 @@ class Dialogs(RoadCase):
         # Set before the search, still set while the user is asked.
         self.assertEqual(self.marker_value(), 1)
         self.shot("question.png", dump)
-        # Enter is the download; until downloading exists it fails with 20003.
+        # Enter is the download; nothing listens at that port, so it fails with 20003.
         self.wine.key(question, "enter")
         road = run.finish()
         self.assertEqual(road.result.exit_code, 1, road.describe())

@@ -5,26 +5,14 @@ fatal and leaves no "jre" behind; a language restart uses the "jre" an earlier
 run unpacked."""
 
 import gzip
-import io
 import shutil
-import tarfile
 import time
 import unittest
 
-from road import STANDIN, RoadCase, road_payload
+from road import STANDIN, RoadCase, road_payload, runtime_archive
 from wineharness import control
 
 CORRUPTED = "The bundled JRE is corrupted. If you downloaded the setup file please download it again."
-
-
-def runtime_archive(home):
-    """(jre.tar.gz bytes, the tar's length) of the runtime home at the Unix path home."""
-    raw = io.BytesIO()
-    with tarfile.open(fileobj=raw, mode="w", format=tarfile.USTAR_FORMAT) as tar:
-        for path in sorted(home.rglob("*")):
-            tar.add(path, arcname=path.relative_to(home).as_posix(), recursive=False)
-    data = raw.getvalue()
-    return gzip.compress(data, mtime=0), len(data)
 
 
 class IncludedRuntime(RoadCase):
