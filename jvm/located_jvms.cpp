@@ -7,6 +7,7 @@
 #include "fs/text_buffer.h"
 #include "jvm/java_check.h"
 #include "jvm/registry_values.h"
+#include "jvm/version_compare.h"
 
 bool scanLocatedJvms(RegRoot root, char* javaExe, char* version, const char* minimum, const char* maximum)
 {
@@ -30,7 +31,7 @@ bool scanLocatedJvms(RegRoot root, char* javaExe, char* version, const char* min
         }
         pathFromRegistryName(candidate.data());
         if (checkJavaExe(candidate.data(), candidateVersion.data(), minimum, maximum, true) &&
-            std::strcmp(candidateVersion.c_str(), version) > 0) {
+            compareVersions(candidateVersion.c_str(), version) > 0) {
             copyBounded(javaExe, kTextBufferSize, candidate.c_str());
             copyBounded(version, kTextBufferSize, candidateVersion.c_str());
             found = true;
@@ -49,7 +50,7 @@ bool findLocatedJvm(char* javaExe, char* version, const char* minimum, const cha
     bool machine = scanLocatedJvms(RegRoot::LocalMachine, machineExe.data(), machineVersion.data(), minimum, maximum);
     if (!user && !machine)
         return false;
-    bool takeUser = user && (!machine || std::strcmp(userVersion.c_str(), machineVersion.c_str()) > 0);
+    bool takeUser = user && (!machine || compareVersions(userVersion.c_str(), machineVersion.c_str()) > 0);
     copyBounded(javaExe, kTextBufferSize, takeUser ? userExe.c_str() : machineExe.c_str());
     copyBounded(version, kTextBufferSize, takeUser ? userVersion.c_str() : machineVersion.c_str());
     return true;

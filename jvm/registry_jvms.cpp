@@ -11,6 +11,7 @@
 #include "jvm/java_check.h"
 #include "jvm/located_jvms.h"
 #include "jvm/registry_values.h"
+#include "jvm/version_compare.h"
 #include "jvm/version_rules.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
@@ -51,7 +52,7 @@ bool findCurrentVersionJvm(char* javaExe, char* version, const char* minimum, co
     if (getInt(cfg::kRequireJdk) == 0)
         currentVersionInRange(kJavaSoftJreKey, jreVersion, minimum, maximum);
 
-    bool useJdk = std::strcmp(jdkVersion, jreVersion) > 0;
+    bool useJdk = compareVersions(jdkVersion, jreVersion) > 0;
     const char* keyPath = useJdk ? kJavaSoftJdkKey : kJavaSoftJreKey;
     const char* chosen = useJdk ? jdkVersion : jreVersion;
     char key[kTextBufferSize];
@@ -87,7 +88,10 @@ bool findEnumeratedJvm(char* javaExe, char* version, const char* minimum, const 
             names.emplace_back(name);
     }
 
+    // Highest version first; names of equal versions keep their byte order.
     std::sort(names.begin(), names.end());
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::string& a, const std::string& b) { return compareVersions(a.c_str(), b.c_str()) < 0; });
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
         char subKey[kTextBufferSize];
         if (formatBounded(subKey, sizeof subKey, "%s\\%s", keyPath, it->c_str()) &&
@@ -120,7 +124,7 @@ bool findRegisteredJvm(char* javaExe, const char* minimum, const char* maximum)
         logInfo("found located %s %s", locatedExe.c_str(), locatedVersion.c_str());
     if (!javaSoft && !located)
         return false;
-    bool takeJavaSoft = javaSoft && (!located || std::strcmp(javaSoftVersion.c_str(), locatedVersion.c_str()) > 0);
+    bool takeJavaSoft = javaSoft && (!located || compareVersions(javaSoftVersion.c_str(), locatedVersion.c_str()) > 0);
     copyBounded(javaExe, kTextBufferSize, takeJavaSoft ? javaSoftExe.c_str() : locatedExe.c_str());
     return true;
 }

@@ -1,24 +1,26 @@
 #include "jvm/version_rules.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "diag/log.h"
 #include "fs/text_buffer.h"
+#include "jvm/version_compare.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 
 namespace {
-// strncmp over the limit's length: a shorter version compares its end as a zero byte.
+// Over the limit's components: the limit is a prefix that every version starting
+// with it matches; a version with fewer components sorts below it.
 int compareOverLimit(const char* version, const char* limit)
 {
-    return std::strncmp(version, limit, std::strlen(limit));
+    return compareVersionComponents(version, limit, versionComponentCount(limit));
 }
 
 int compareOverShorter(const char* version, const char* limit)
 {
-    size_t versionLength = std::strlen(version);
-    size_t limitLength = std::strlen(limit);
-    return std::strncmp(version, limit, versionLength < limitLength ? versionLength : limitLength);
+    return compareVersionComponents(version, limit,
+                                    std::min(versionComponentCount(version), versionComponentCount(limit)));
 }
 
 bool isPreRelease(const char* version)

@@ -1,5 +1,5 @@
-// When a Java version is good enough. Versions are compared as byte strings,
-// never as numbers: a minimum of 1.6 rejects 1.10.0.
+// When a Java version is good enough. Versions are compared by their components
+// (version_compare.h): a minimum of 9 accepts 17, a minimum of 1.6 accepts 1.10.0.
 #pragma once
 #include <cstddef>
 
@@ -8,8 +8,8 @@
 // maximum of 1.6 accepts 1.6.0_45 and rejects 1.7.0. Empty limits do not restrict.
 bool isVersionAccepted(const char* version, const char* minimum, const char* maximum, bool allowBeta);
 
-// The looser test on registry key names: each side compares only as many bytes
-// as the shorter string has, so 1.6 passes a minimum of 1.6.0_10.
+// The looser test on registry key names: each side compares only as many
+// components as the shorter of the two has, so 1.6 passes a minimum of 1.6.0_10.
 bool isKeyVersionInRange(const char* version, const char* minimum, const char* maximum);
 
 // The version on the first line of "-version" output that begins with

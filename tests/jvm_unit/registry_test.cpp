@@ -84,6 +84,15 @@ TEST_F(Registry, EnumeratedNamesInRangeHighestFirst)
     EXPECT_EQ(log().find(rel("jre_1.6")), std::string::npos);  // out of range: never examined
     EXPECT_EQ(log().find(rel("long")), std::string::npos);     // a name too long is passed over
 
+    // Names ordered by their numbers: 11 before 9 before 1.8.
+    javaSoft(kJavaSoftJdkKey, "9", "9.0.4");
+    javaSoft(kJavaSoftJdkKey, "11", "11.0.2");
+    javaSoft(kJavaSoftJdkKey, "1.8", "1.8.0_292");
+    ASSERT_TRUE(findEnumeratedJvm(exe, version, "", "", kJavaSoftJdkKey));
+    EXPECT_STREQ(version, "11.0.2");
+    ASSERT_TRUE(findEnumeratedJvm(exe, version, "1.8", "10", kJavaSoftJdkKey));
+    EXPECT_STREQ(version, "9.0.4");
+
     failRegistryEnumerationForTests(true);  // must end, not loop
     EXPECT_FALSE(findEnumeratedJvm(exe, version, "", "", kJavaSoftJreKey));
 }
