@@ -5,6 +5,7 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "jvm/java_version.h"
+#include "jvm/library_machine.h"
 #include "jvm/version_cache.h"
 #include "jvm/version_rules.h"
 #include "payload/config_ids.h"
@@ -96,6 +97,8 @@ bool checkJavaExe(char* javaExe, char* version, const char* minimum, const char*
         logInfo("file exists");
         usable = judgeVersion(javaExe, stamp, version, minimum, maximum, allowBeta, readCache);
     }
+    if (usable && !runtimeFitsProcess(javaExe))
+        usable = false;
     if (usable && getInt(cfg::kProgramType) == 1)
         usable = switchToWindowedExecutable(javaExe);
     logInfo("checkJavaExe returning %d", usable ? 1 : 0);

@@ -7,6 +7,7 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
+#include "jvm/library_machine.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 #include "payload/expand_variables.h"
@@ -40,7 +41,10 @@ LibraryHandle tryJvmDll(const char* binDirectory, const char* kind)
 {
     char path[kTextBufferSize];
     formatBounded(path, sizeof path, "%s\\%s\\jvm.dll", binDirectory, kind);
-    logInfo("Trying %s (exists %d)", path, fileExists(path) ? 1 : 0);
+    bool exists = fileExists(path);
+    logInfo("Trying %s (exists %d)", path, exists ? 1 : 0);
+    if (exists && !jvmLibraryFits(path))
+        return LibraryHandle();  // never loaded: it cannot run in this process
     return loadLibraryFile(path);
 }
 

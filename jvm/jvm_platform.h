@@ -35,6 +35,11 @@ bool waitForProcess(const ChildProcess& child, unsigned timeoutMs, unsigned* exi
 // Ends the child with exitCode and waits briefly until it is gone.
 void terminateProcess(const ChildProcess& child, unsigned exitCode);
 
+// ---- libraries -----------------------------------------------------------------
+// The PE machine of this process (IMAGE_FILE_MACHINE_AMD64), or 0 where
+// libraries are not PE files (the host build).
+extern const uint16_t kProcessPeMachine;
+
 // ---- names -------------------------------------------------------------------
 // GetShortPathNameA; false when it fails or does not fit.
 bool shortPathName(const char* path, char* out, size_t cap);

@@ -153,3 +153,5 @@ bool shortPathName(const char* path, char* out, size_t cap)
     std::strcpy(out, path);
     return true;
 }
+
+const uint16_t kProcessPeMachine = 0;

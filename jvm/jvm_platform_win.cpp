@@ -86,3 +86,5 @@ bool shortPathName(const char* path, char* out, size_t cap)
     DWORD n = GetShortPathNameA(path, out, static_cast<DWORD>(cap));
     return n != 0 && n < cap;
 }
+
+const uint16_t kProcessPeMachine = 0x8664;  // IMAGE_FILE_MACHINE_AMD64: the launcher is a 64-bit program

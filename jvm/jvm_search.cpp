@@ -8,6 +8,7 @@
 #include "fs/paths.h"
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
+#include "jvm/installed_jvms.h"
 #include "jvm/java_check.h"
 #include "jvm/jvm_platform.h"
 #include "jvm/pack200.h"
@@ -89,6 +90,10 @@ JvmSource testEntry(char letter, const char* text, char* javaExe, const Limits& 
         break;
     case 'Y':
         if (findRegisteredJvm(javaExe, minimum, maximum))
+            return JvmSource::Registry;
+        break;
+    case 'M':
+        if (findInstalledJvm(javaExe, minimum, maximum))
             return JvmSource::Registry;
         break;
     default:

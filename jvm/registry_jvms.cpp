@@ -66,27 +66,14 @@ bool findCurrentVersionJvm(char* javaExe, char* version, const char* minimum, co
 bool findEnumeratedJvm(char* javaExe, char* version, const char* minimum, const char* maximum,
                        const char* keyPath)
 {
-    RegKey key;
-    if (!regOpenRead(RegRoot::LocalMachine, keyPath, &key))
-        return false;
     std::vector<std::string> names;
-    char name[kTextBufferSize];
-    for (uint32_t index = 0;; ++index) {
-        RegEnum status = regEnumSubKey(key, index, name, sizeof name);
-        if (status == RegEnum::NoMore)
-            break;
-        if (status == RegEnum::TooLong) {
-            logInfo("Skipping sub-key %u of %s: name too long", index, keyPath);
-            continue;
-        }
-        // Any other failure would repeat for every index: the list ends here.
-        if (status == RegEnum::Failed) {
-            logInfo("Could not enumerate %s beyond sub-key %u", keyPath, index);
-            break;
-        }
-        if (isKeyVersionInRange(name, minimum, maximum))
-            names.emplace_back(name);
-    }
+    if (!subKeyNames(RegRoot::LocalMachine, keyPath, &names))
+        return false;
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [&](const std::string& name) {
+                                   return !isKeyVersionInRange(name.c_str(), minimum, maximum);
+                               }),
+                names.end());
 
     // Highest version first; names of equal versions keep their byte order.
     std::sort(names.begin(), names.end());

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "diag/log.h"
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
 
@@ -70,4 +71,28 @@ bool registryKeyFor(const char* keyPath, const char* path, char* out, size_t cap
     if (!registryNameOf(path, name, sizeof name))
         return false;
     return formatBounded(out, cap, "%s\\%s", keyPath, name);
+}
+
+bool subKeyNames(RegRoot root, const char* path, std::vector<std::string>* names)
+{
+    RegKey key;
+    if (!regOpenRead(root, path, &key))
+        return false;
+    char name[kTextBufferSize];
+    for (uint32_t index = 0;; ++index) {
+        RegEnum status = regEnumSubKey(key, index, name, sizeof name);
+        if (status == RegEnum::NoMore)
+            break;
+        if (status == RegEnum::TooLong) {
+            logInfo("Skipping sub-key %u of %s: name too long", index, path);
+            continue;
+        }
+        // Any other failure would repeat for every index: the list ends here.
+        if (status == RegEnum::Failed) {
+            logInfo("Could not enumerate %s beyond sub-key %u", path, index);
+            break;
+        }
+        names->emplace_back(name);
+    }
+    return true;
 }

@@ -1,6 +1,8 @@
 // Reading string values from the registry, and the registry names of paths.
 #pragma once
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "fs/registry.h"
 
@@ -13,6 +15,11 @@ extern const char* const kLocatedJvmsKey;   // one sub-key per located Java exec
 bool queryRegistryString(const RegKey& key, const char* name, char* buf, size_t cap);
 // Opens path under root for reading, reads one string value, closes.
 bool readRegistryString(RegRoot root, const char* path, const char* name, char* buf, size_t cap);
+
+// The names of the sub-keys of path under root, in the registry's order; a name
+// too long for the buffers is passed over, an enumeration failure ends the list
+// (both logged). false when the key cannot be opened.
+bool subKeyNames(RegRoot root, const char* path, std::vector<std::string>* names);
 
 // Registry key names cannot hold backslashes: a path's name has forward slashes.
 // false when it does not fit.

@@ -5,6 +5,7 @@
 #include "fs/registry.h"
 #include "jvm/java_check.h"
 #include "jvm/java_version.h"
+#include "jvm/library_machine.h"
 #include "jvm/registry_values.h"
 #include "jvm_test_support.h"
 
@@ -163,4 +164,19 @@ TEST_F(CheckJava, WindowedProgramsNeedJavaw)
     makeExecutable("plain\\java");
     EXPECT_FALSE(check("plain\\java"));  // no ".exe" to turn into "w.exe"
     EXPECT_EQ(std::string(exe), abs("plain\\java"));
+}
+
+// The machine of a library, read from its PE header; anything else is no library.
+TEST_F(CheckJava, PeMachineOfALibrary)
+{
+    std::string pe = "MZ" + std::string(0x3A, '\0') + std::string("\x40\0\0\0", 4) + std::string("PE\0\0\x4c\x01", 6);
+    writeFile("x86.dll", pe);
+    writeFile("short.dll", pe.substr(0, 0x44));
+    writeFile("elf.dll", "\x7f" "ELF");
+    uint16_t machine = 0;
+    ASSERT_TRUE(readPeMachine(rel("x86.dll").c_str(), &machine));
+    EXPECT_EQ(machine, 0x14c);
+    EXPECT_FALSE(readPeMachine(rel("short.dll").c_str(), &machine));
+    EXPECT_FALSE(readPeMachine(rel("elf.dll").c_str(), &machine));
+    EXPECT_FALSE(readPeMachine(rel("missing.dll").c_str(), &machine));
 }

@@ -1,6 +1,7 @@
 // Registry discovery over the in-memory registry: the JavaSoft keys, the located
 // JVMs under both roots, and how the two are weighed.
 #include "fs/registry.h"
+#include "jvm/installed_jvms.h"
 #include "jvm/located_jvms.h"
 #include "jvm/registry_jvms.h"
 #include "registry_memory.h"
@@ -17,6 +18,18 @@ struct Registry : JvmTest {
         RegKey opened;
         ASSERT_TRUE(regCreate(RegRoot::LocalMachine, key.c_str(), &opened));
         regSetValue(opened, name, kRegString, text.c_str(), static_cast<uint32_t>(text.size() + 1));
+    }
+    void setValue(RegRoot root, const std::string& key, const char* name, const std::string& text)
+    {
+        RegKey opened;
+        ASSERT_TRUE(regCreate(root, key.c_str(), &opened));
+        regSetValue(opened, name, kRegString, text.c_str(), static_cast<uint32_t>(text.size() + 1));
+    }
+    // A runtime home\bin\java.exe of that version; returns the home as registered.
+    std::string installed(const std::string& home, const std::string& versionText)
+    {
+        makeRuntime(home, javaVersion(versionText), false);
+        return rel(home);
     }
     // A JavaSoft sub-key whose JavaHome holds a runtime of that version; returns
     // the executable's full path.
@@ -144,6 +157,32 @@ TEST_F(Registry, WeighingTheCandidates)
     ASSERT_TRUE(findRegisteredJvm(exe, "", ""));
     EXPECT_EQ(std::string(exe), javaSoftNewer);
     EXPECT_FALSE(findRegisteredJvm(exe, "1.7", ""));
+}
+
+// The installed runtimes: the JavaSoft keys of Java 9+, vendor keys under both
+// roots; the highest version by components wins, of equal ones the first found.
+TEST_F(Registry, InstalledRuntimesHighestVersionWins)
+{
+    using R = RegRoot;
+    setValue(R::LocalMachine, "SOFTWARE\\JavaSoft\\JDK", "CurrentVersion", "11");
+    setValue(R::LocalMachine, "SOFTWARE\\JavaSoft\\JDK\\11", "JavaHome", installed("oracle11", "11.0.2"));
+    setValue(R::CurrentUser, "SOFTWARE\\Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI", "Path",
+             installed("temurin17", "17.0.9") + "\\");
+    setValue(R::LocalMachine, "SOFTWARE\\Azul Systems\\Zulu\\zulu-9", "InstallationPath", installed("zulu9", "9.0.4"));
+    ASSERT_TRUE(findInstalledJvm(exe, "", ""));
+    EXPECT_EQ(std::string(exe), abs("temurin17\\bin\\java.exe"));
+    ASSERT_TRUE(findInstalledJvm(exe, "", "11"));
+    EXPECT_EQ(std::string(exe), abs("oracle11\\bin\\java.exe"));
+    EXPECT_FALSE(findInstalledJvm(exe, "18", ""));
+
+    setValue(R::LocalMachine, "SOFTWARE\\Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", "Path", installed("ms17", "17.0.9"));
+    ASSERT_TRUE(findInstalledJvm(exe, "", ""));
+    EXPECT_EQ(std::string(exe), abs("ms17\\bin\\java.exe"));  // the machine's keys come first
+
+    setConfig(131, "1");  // a JDK of Java 9 or later has bin\javac.exe, no lib\tools.jar
+    writeFile("zulu9\\bin\\javac.exe", "");
+    ASSERT_TRUE(findInstalledJvm(exe, "", ""));
+    EXPECT_EQ(std::string(exe), abs("zulu9\\bin\\java.exe"));
 }
 
 TEST_F(Registry, RegisteringFallsBackToTheUser)
