@@ -4,6 +4,7 @@ in the registry, the search sequence's entries, the JavaSoft keys and the
 located JVMs, and the Pack200 restoration with the runtime's own unpack200."""
 
 import shutil
+import struct
 import unittest
 
 from payload import Payload
@@ -13,6 +14,7 @@ STANDIN = Config.build_dir / "windows" / "tests" / "standin"
 CACHE_KEY = r"HKCU\SOFTWARE\brisco-labworks\kvell\jvms"
 LOCATED_KEY = r"SOFTWARE\brisco-labworks\kvell\locatedjvms"
 JAVASOFT_JRE = r"HKLM\SOFTWARE\JavaSoft\Java Runtime Environment"
+PROGRAM_FILES = r"C:\Program Files"
 # The installation marker stays set after a run that loads no real program; the
 # next run would ask whether to pick the runtime by hand.
 MARKER_KEY = r"HKCU\SOFTWARE\brisco-labworks\kvell"
@@ -133,6 +135,63 @@ class JvmSearch(ScenarioCase):
             self.assertCleanRun(result)
             self.assertInOrder(log, ["found sun " + home.lower() + r"\bin\javaw.exe 17.0.2",
                                      "Loading of JVM-DLL successful"])
+
+    def as_32_bit(self, home):
+        """Marks the home's jvm.dll as an x86 library (PE machine 0x14c)."""
+        dll = self.wine.unix(home + r"\bin\server\jvm.dll")
+        data = bytearray(dll.read_bytes())
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        struct.pack_into("<H", data, pe + 4, 0x14C)
+        dll.write_bytes(bytes(data))
+
+    def loaded(self):
+        """The jvm.dll files the last run loaded (its transcript is then removed)."""
+        lines = [line for line in self.transcript() if line.startswith("jvm loaded ")]
+        (self.case.dir / "transcript.txt").unlink(missing_ok=True)
+        return lines
+
+    def test_installed_runtimes_entry_m(self):
+        # Vendor keys under both roots, the JavaSoft key of Java 9+, a vendor
+        # folder under Program Files; a 32-bit runtime with the highest version.
+        v = lambda version: {"KVELL_STANDIN_JAVA_VERSION": version}
+        ms17 = self.runtime("ms17", knobs=v("17.0.9"))
+        liberica11 = self.runtime("liberica11", knobs=v("11.0.21"))
+        oracle9 = self.runtime("oracle9", knobs=v("9.0.4"))
+        folder = PROGRAM_FILES + r"\Eclipse Adoptium\jdk-21.0.1.12-hotspot"
+        shutil.copytree(self.wine.unix(ms17), self.wine.unix(folder))
+        (self.wine.unix(folder) / "bin" / "standin.env").write_text("KVELL_STANDIN_JAVA_VERSION=21.0.1\n")
+        zulu = PROGRAM_FILES + r"\Zulu\zulu-22"
+        shutil.copytree(self.wine.unix(ms17), self.wine.unix(zulu))
+        (self.wine.unix(zulu) / "bin" / "standin.env").write_text("KVELL_STANDIN_JAVA_VERSION=22.0.1\n")
+        self.as_32_bit(zulu)
+        keys = [(r"HKLM\SOFTWARE\Microsoft\JDK\17.0.9.8\hotspot\MSI", "Path", ms17 + "\\"),
+                (r"HKCU\SOFTWARE\BellSoft\Liberica\jdk-11", "InstallationPath", liberica11),
+                (r"HKLM\SOFTWARE\JavaSoft\JDK", "CurrentVersion", "9"),
+                (r"HKLM\SOFTWARE\JavaSoft\JDK\9", "JavaHome", oracle9)]
+        for key, name, data in keys:
+            self.wine.reg_add(key, name, data)
+        try:
+            logs = {}
+            for maximum, chosen in [("", folder), ("17", ms17), ("11", liberica11), ("10", oracle9)]:
+                with self.subTest(maximum=maximum):
+                    result, log = logs[maximum] = self.launch(self.case.launcher(payload("M", {127: maximum})))
+                    self.assertCleanRun(result)
+                    exe = chosen.lower() + r"\bin\javaw.exe"
+                    self.assertIn("Installed runtime chosen: %s" % exe, log)
+                    self.assertEqual(self.loaded(), [r"jvm loaded %s\bin\server\jvm.dll" % chosen.lower()])
+            self.assertIn(r"Not a 64-bit library: %s\bin\server\jvm.dll (machine 0x014c)" % zulu.lower(), logs[""][1])
+            # Every source passes a 32-bit runtime over, the JavaSoft keys of Y too.
+            self.as_32_bit(liberica11)
+            self.wine.reg_add(JAVASOFT_JRE + r"\11", "JavaHome", liberica11)
+            result, log = self.launch(self.case.launcher(payload("Y;Rms17", {127: "17"})))
+            self.assertCleanRun(result)
+            self.assertIn(r"Passed over: the runtime of %s\bin\java.exe" % liberica11.lower(), log)
+            self.assertEqual(self.loaded(), [r"jvm loaded %s\bin\server\jvm.dll" % ms17.lower()])
+        finally:
+            for key in [r"HKLM\SOFTWARE\Microsoft", r"HKCU\SOFTWARE\BellSoft", r"HKLM\SOFTWARE\JavaSoft"]:
+                self.wine.reg_delete(key)
+            shutil.rmtree(self.wine.unix(PROGRAM_FILES + r"\Eclipse Adoptium"))
+            shutil.rmtree(self.wine.unix(PROGRAM_FILES + r"\Zulu"))
 
     def test_search_path_runs_no_planted_java(self):
         # A java.exe beside the launcher (also the current directory) and one in
