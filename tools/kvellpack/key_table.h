@@ -21,8 +21,7 @@ enum class ValueKind {
     Flavour,         // "launcher"/"installer" (or "e"/"i")
 };
 
-// Printf-style wide texts: the launcher formats them, so a stray conversion
-// would read arguments that are not there.
+// Wide texts the launcher may use as printf formats (see format_check.h).
 enum class FormatRule { None, OneNarrowString, FourDoubles };
 
 // What kvellpack writes for a key the project does not set, so that a launcher
