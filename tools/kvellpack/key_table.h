@@ -19,6 +19,8 @@ enum class ValueKind {
     ClassPath,       // string, or array of "<kind><required><value>" entries
     SearchSequence,  // string, or array of "<letter><text>" entries
     Flavour,         // "launcher"/"installer" (or "e"/"i")
+    HttpUrl,         // string: an http:// or https:// URL, or empty
+    Sha256,          // string: 64 hex digits, written in lower case
 };
 
 // Wide texts the launcher may use as printf formats (see format_check.h).
