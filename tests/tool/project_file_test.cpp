@@ -276,3 +276,49 @@ TEST_F(ProjectFile, ClassPathEntriesAsTables)
     EXPECT_NE(refusal("classpath = [{ kind = \"A\", value = \"x\", optional = true }]\n").find("unknown key"),
               std::string::npos);
 }
+
+TEST_F(ProjectFile, RuntimeDigestIsWrittenAsSixtyFourLowerCaseHexDigits)
+{
+    const std::string url = "jre_download_url = \"https://example.com/jre.tar.gz\"\n";
+    const std::string digest = "9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08";
+    ASSERT_TRUE(load(url + "jre_download_sha256 = \"" + digest + "\"\n")) << error;
+    EXPECT_EQ(string(cfg::kJreDownloadSha256), "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08");
+
+    EXPECT_EQ(refusal(url + "jre_download_sha256 = \"" + digest.substr(1) + "\"\n"),
+              "p.toml:2: 'jre_download_sha256' must be the archive's SHA-256 as 64 hex digits; it has 63");
+    EXPECT_EQ(refusal(url + "jre_download_sha256 = \"" + digest.substr(1) + "g\"\n"),
+              "p.toml:2: 'jre_download_sha256' must be the archive's SHA-256 as 64 hex digits; 'g' is not a hex "
+              "digit");
+    // A raw entry of the same number is checked the same way.
+    EXPECT_NE(refusal(url + "[raw.strings]\n161 = \"sha256:" + digest + "\"\n").find("p.toml:3: 'raw.strings.161' "),
+              std::string::npos);
+}
+
+TEST_F(ProjectFile, RuntimeDownloadNeedsAnHttpUrl)
+{
+    for (const char* url : {"HTTPS://Example.com:8443/jre.tar.gz?v=17", "http://user@[::1]/jre.tar.gz",
+                            "http://10.0.0.1", ""}) {
+        EXPECT_TRUE(load("jre_download_url = \"" + std::string(url) + "\"\n")) << url << ": " << error;
+        EXPECT_EQ(string(cfg::kJreDownloadUrl), url);
+    }
+    EXPECT_EQ(refusal("jre_download_url = \"ftp://example.com/jre.tar.gz\"\n"),
+              "p.toml:1: 'jre_download_url' must be an http:// or https:// URL with a host, not "
+              "'ftp://example.com/jre.tar.gz'");
+    for (const char* url : {"https:///jre.tar.gz", "http://@/x", "http://host:80x/", "http://[::1", "jre.tar.gz"})
+        EXPECT_NE(refusal("jre_download_url = \"" + std::string(url) + "\"\n").find("with a host"), std::string::npos);
+    EXPECT_EQ(refusal("jre_download_url = \"http://example.com/my jre.tar.gz\"\n"),
+              "p.toml:1: 'jre_download_url' contains a blank or a control character at position 22 (write a blank "
+              "as %20)");
+    EXPECT_NE(refusal("[raw.strings]\n150 = \"file:///C:/jre.tar.gz\"\n").find("p.toml:2: 'raw.strings.150' must be"),
+              std::string::npos);
+
+    // Without a URL the launcher has nothing to download or check, whoever sets the entries.
+    const std::string nothing = "download_without_asking is set, but jre_download_url is not: the launcher would "
+                                "have nothing to download";
+    EXPECT_EQ(refusal("main_class = \"a.B\"\ndownload_without_asking = true\n"), "p.toml:2: " + nothing);
+    EXPECT_EQ(refusal("jre_download_url = \"\"\n[raw.strings]\n157 = \"1\"\n"), "p.toml:3: " + nothing);
+    EXPECT_EQ(refusal("jre_download_sha256 = \"" + std::string(64, 'a') + "\"\n"),
+              "p.toml:1: jre_download_sha256 is set, but jre_download_url is not: the launcher would download "
+              "nothing to check it against");
+    EXPECT_TRUE(load("download_without_asking = false\n")) << error;
+}

@@ -57,7 +57,11 @@ std::vector<KeySpec> buildTable()
         setting("allow_prerelease", cfg::kAllowPreRelease, K::Flag, "accept beta, ea and rc runtimes"),
         setting("require_jdk", cfg::kRequireJdk, K::Flag, "only a JDK counts"),
         setting("working_directory", cfg::kWorkingDirectory, K::Text, "made current at start"),
-        setting("jre_download_url", cfg::kJreDownloadUrl, K::Text, "runtime archive download URL"),
+        setting("jre_download_url", cfg::kJreDownloadUrl, K::HttpUrl,
+                "runtime archive (jre.tar.gz) download URL, http:// or https://"),
+        setting("jre_download_sha256", cfg::kJreDownloadSha256, K::Sha256,
+                "SHA-256 of the archive at jre_download_url (64 hex digits); the launcher refuses a download "
+                "that differs"),
         setting("jre_uncompressed_size", cfg::kJreUncompressedSize, K::Integer,
                 "bytes of the included jre.tar.gz, unpacked (runtime_dir and runtime_archive write it)"),
         setting("preferred_vm_kind", cfg::kPreferredVmKind, K::Text, "VM kind tried first (\"server\", ...)"),
@@ -66,7 +70,8 @@ std::vector<KeySpec> buildTable()
         // windowed programs get it unasked.
         withDefault(setting("no_progress_dialog", cfg::kNoProgressDialog, K::Flag, "run without the progress dialog"),
                     DefaultRule::NotWindowed, "1"),
-        setting("download_without_asking", cfg::kDownloadWithoutAsking, K::Flag, "download the runtime without asking"),
+        setting("download_without_asking", cfg::kDownloadWithoutAsking, K::Flag,
+                "download the runtime without asking (needs jre_download_url)"),
         setting("multiple_instances", cfg::kMultipleInstances, K::Flag, "several instances may run at once"),
         setting("single_instance_global", cfg::kGlobalSingleInstance, K::Flag,
                 "one instance per machine, not per session"),

@@ -19,10 +19,11 @@ enum class ValueKind {
     ClassPath,       // string, or array of "<kind><required><value>" entries
     SearchSequence,  // string, or array of "<letter><text>" entries
     Flavour,         // "launcher"/"installer" (or "e"/"i")
+    HttpUrl,         // string: an http:// or https:// URL, or empty
+    Sha256,          // string: 64 hex digits, written in lower case
 };
 
-// Printf-style wide texts: the launcher formats them, so a stray conversion
-// would read arguments that are not there.
+// Wide texts the launcher may use as printf formats (see format_check.h).
 enum class FormatRule { None, OneNarrowString, FourDoubles };
 
 // What kvellpack writes for a key the project does not set, so that a launcher

@@ -15,6 +15,7 @@
 #include "included_runtime.h"
 #include "key_table.h"
 #include "list_values.h"
+#include "runtime_download.h"
 #include "toml_guard.h"
 #include "payload/config_ids.h"
 
@@ -24,18 +25,28 @@ namespace kvellpack {
 
 namespace {
 
+struct EntrySource {
+    std::string key;
+    int line = 0;
+};
+
 struct Reader {
     std::string label;  // the project file as named to the user
     fs::path baseDir;
     Project* project = nullptr;
-    std::map<std::pair<EntrySpace, int>, std::string> setBy;  // entry -> key that set it
+    std::map<std::pair<EntrySpace, int>, EntrySource> setBy;  // entry -> key that set it, and where
     std::string error;
 };
 
+bool failAt(Reader& r, int line, const std::string& what)
+{
+    r.error = r.label + ":" + std::to_string(line) + ": " + what;
+    return false;
+}
+
 bool fail(Reader& r, const toml::source_region& where, const std::string& what)
 {
-    r.error = r.label + ":" + std::to_string(where.begin.line) + ": " + what;
-    return false;
+    return failAt(r, static_cast<int>(where.begin.line), what);
 }
 
 const char* typeName(toml::node_type type)
@@ -73,9 +84,10 @@ std::string inQuotes(const std::string& key)
 bool storeEntry(Reader& r, const toml::node& node, const std::string& key, EntrySpace space, int id,
                 const std::string& utf8, size_t maxLength, FormatRule format)
 {
-    auto [it, fresh] = r.setBy.emplace(std::make_pair(space, id), key);
+    auto [it, fresh] =
+        r.setBy.emplace(std::make_pair(space, id), EntrySource{key, static_cast<int>(node.source().begin.line)});
     if (!fresh)
-        return fail(r, node.source(), "entry " + std::to_string(id) + " is set twice, by '" + it->second +
+        return fail(r, node.source(), "entry " + std::to_string(id) + " is set twice, by '" + it->second.key +
                                           "' and by '" + key + "'");
     std::string why;
     if (!checkFormat(format, utf8, &why))
@@ -168,15 +180,30 @@ bool flavourText(Reader& r, const toml::node& node, const std::string& key, std:
     return true;
 }
 
+// A string for an entry of the given kind: the named key and a raw entry of
+// its number get the same checks and the same form.
+bool checkedText(Reader& r, const toml::node& node, ValueKind kind, const std::string& key, std::string* out)
+{
+    if (!node.is_string())
+        return wrongType(r, node, inQuotes(key), "a string");
+    const std::string& text = node.as_string()->get();
+    *out = text;
+    std::string why;
+    if (kind == ValueKind::HttpUrl && !checkDownloadUrl(text, &why))
+        return fail(r, node.source(), inQuotes(key) + " " + why);
+    if (kind == ValueKind::Sha256 && !sha256FromText(text, out, &why))
+        return fail(r, node.source(), inQuotes(key) + " " + why);
+    return true;
+}
+
 // The value of a named key as UTF-8 text in the launcher's syntax.
 bool valueText(Reader& r, const toml::node& node, const KeySpec& spec, const std::string& key, std::string* out)
 {
     switch (spec.kind) {
     case ValueKind::Text:
-        if (!node.is_string())
-            return wrongType(r, node, inQuotes(key), "a string");
-        *out = node.as_string()->get();
-        return true;
+    case ValueKind::HttpUrl:
+    case ValueKind::Sha256:
+        return checkedText(r, node, spec.kind, key, out);
     case ValueKind::Flag:
         if (node.is_boolean()) {
             *out = node.as_boolean()->get() ? "1" : "0";
@@ -252,9 +279,10 @@ bool readRawSpace(Reader& r, const toml::node& node, const std::string& table, E
             return fail(r, key.source(), "'" + path + "': raw entries are named by their decimal number");
         if (space == EntrySpace::String && (id == cfg::kIncludedFileCount || id == cfg::kIncludedFileNames))
             return fail(r, key.source(), "'" + path + "': entries 2002 and 2003 are written from included_files");
-        if (!value.is_string())
-            return wrongType(r, value, inQuotes(path), "a string");
-        if (!storeEntry(r, value, path, space, id, value.as_string()->get(), kMaxValueLength, FormatRule::None))
+        const KeySpec* named = findKeyForEntry(space, id);
+        std::string text;
+        if (!checkedText(r, value, named != nullptr ? named->kind : ValueKind::Text, path, &text) ||
+            !storeEntry(r, value, path, space, id, text, kMaxValueLength, FormatRule::None))
             return false;
     }
     return true;
@@ -376,6 +404,14 @@ bool readRuntimeSource(Reader& r, const std::string& key, const toml::node& node
     return true;
 }
 
+// Rules between entries, once every key and raw entry is read.
+bool checkAcrossEntries(Reader& r)
+{
+    int entry = 0;
+    std::string conflict = downloadConflict(*r.project, &entry);
+    return conflict.empty() || failAt(r, r.setBy.at({EntrySpace::String, entry}).line, conflict);
+}
+
 bool readTopLevel(Reader& r, const toml::table& top)
 {
     for (auto&& [key, value] : top) {
@@ -418,7 +454,7 @@ bool loadProjectText(const std::string& text, const std::string& label, const st
     }
     try {
         toml::table top = toml::parse(text, label);
-        if (readTopLevel(r, top))
+        if (readTopLevel(r, top) && checkAcrossEntries(r))
             return true;
         *error = r.error;
     } catch (const toml::parse_error& e) {
