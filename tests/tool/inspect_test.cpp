@@ -43,6 +43,7 @@ TEST_F(Inspect, ReportsEntriesByNameAndFilesWithTheirSizes)
     writeText(path("jre.tar.gz"), "runtime");
     packProject(R"(
         min_version = "11"
+        search_sequence = ["Rjre", "M", "EJAVA_HOME"]
         app_title = "Grüße"
         included_files = ["app.jar", "jre.tar.gz"]
         [messages]
@@ -58,7 +59,11 @@ TEST_F(Inspect, ReportsEntriesByNameAndFilesWithTheirSizes)
 
     std::string report = describeLauncher("out.exe", contents);
     for (const char* expected : {
-             "String entries: 5\n",
+             "String entries: 6\n",
+             "           R: the Java home \"jre\" (relative to the launcher's directory)\n"
+             "           M: the runtimes installed on the machine: JavaSoft keys of Java 9+, vendor keys, vendor "
+             "folders under Program Files; the highest version\n"
+             "           E: the Java home in the environment variable \"JAVA_HOME\"\n",
              "  1000   messages.caption                     \"Fehler €\"\n",
              "  2003   included_files (names)               \"app.jar;jre.tar.gz\"\n",
              "  4711   raw.strings.4711                     \"say \\\"hi\\\"\"\n",

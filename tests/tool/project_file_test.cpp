@@ -322,3 +322,17 @@ TEST_F(ProjectFile, RuntimeDownloadNeedsAnHttpUrl)
               "nothing to check it against");
     EXPECT_TRUE(load("download_without_asking = false\n")) << error;
 }
+
+// Limits are versions, and leave room for one: a typo would otherwise refuse
+// every runtime on the user's machine.
+TEST_F(ProjectFile, VersionLimitsAreVersionsThatLeaveRoom)
+{
+    EXPECT_TRUE(load("min_version = \"17.0.5\"\nmax_version = \"17\"\n")) << error;
+    EXPECT_TRUE(load("min_version = \"1.8\"\nmax_version = \"21.0.1+12\"\n")) << error;
+    EXPECT_EQ(refusal("max_version = \"java 17\"\n"),
+              "p.toml:1: 'max_version' must be a Java version such as 17, 1.8 or 1.8.0_292, not 'java 17'");
+    EXPECT_EQ(refusal("min_version = \"11\"\nmax_version = \"1.8\"\n"),
+              "p.toml:1: min_version 11 is above max_version 1.8: no Java version meets both");
+    EXPECT_NE(refusal("[raw.strings]\n126 = \"9..1\"\n").find("'raw.strings.126' must be a Java version"),
+              std::string::npos);
+}

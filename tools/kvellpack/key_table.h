@@ -21,6 +21,7 @@ enum class ValueKind {
     Flavour,         // "launcher"/"installer" (or "e"/"i")
     HttpUrl,         // string: an http:// or https:// URL, or empty
     Sha256,          // string: 64 hex digits, written in lower case
+    Version,         // string: a Java version such as 17 or 1.8.0_292, or empty
 };
 
 // Wide texts the launcher may use as printf formats (see format_check.h).

@@ -30,9 +30,9 @@ bool checkClassPathEntry(const std::string& entry, std::string* error)
 
 bool checkSearchEntry(const std::string& entry, std::string* error)
 {
-    if (std::string("ABERSY").find(entry[0]) == std::string::npos)
+    if (std::string("ABEMRSY").find(entry[0]) == std::string::npos)
         return fail(error, "search sequence entry '" + entry + "' has the unknown type '" + entry.substr(0, 1) +
-                               "' (use A, B, E, R, S or Y)");
+                               "' (use A, B, E, M, R, S or Y)");
     return true;
 }
 

@@ -17,6 +17,8 @@
 #include "list_values.h"
 #include "runtime_download.h"
 #include "toml_guard.h"
+#include "version_limits.h"
+#include "jvm/version_compare.h"
 #include "payload/config_ids.h"
 
 namespace fs = std::filesystem;
@@ -193,6 +195,9 @@ bool checkedText(Reader& r, const toml::node& node, ValueKind kind, const std::s
         return fail(r, node.source(), inQuotes(key) + " " + why);
     if (kind == ValueKind::Sha256 && !sha256FromText(text, out, &why))
         return fail(r, node.source(), inQuotes(key) + " " + why);
+    if (kind == ValueKind::Version && !text.empty() && !isVersionText(text.c_str()))
+        return fail(r, node.source(), inQuotes(key) + " must be a Java version such as 17, 1.8 or 1.8.0_292, not '" +
+                                          text + "'");
     return true;
 }
 
@@ -203,6 +208,7 @@ bool valueText(Reader& r, const toml::node& node, const KeySpec& spec, const std
     case ValueKind::Text:
     case ValueKind::HttpUrl:
     case ValueKind::Sha256:
+    case ValueKind::Version:
         return checkedText(r, node, spec.kind, key, out);
     case ValueKind::Flag:
         if (node.is_boolean()) {
@@ -409,6 +415,8 @@ bool checkAcrossEntries(Reader& r)
 {
     int entry = 0;
     std::string conflict = downloadConflict(*r.project, &entry);
+    if (conflict.empty())
+        conflict = versionLimitConflict(*r.project, &entry);
     return conflict.empty() || failAt(r, r.setBy.at({EntrySpace::String, entry}).line, conflict);
 }
 

@@ -5,6 +5,7 @@
 
 #include "cp1252.h"
 #include "key_table.h"
+#include "list_values.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 
@@ -48,6 +49,43 @@ std::string padded(const std::string& text, size_t width)
 std::string entryLine(EntrySpace space, int id, const std::string& utf8)
 {
     return line(formatText("  %-6d ", id) + padded(entryName(space, id), 36) + " " + quoteForDisplay(utf8));
+}
+
+// What each search sequence entry looks at, in the launcher's order.
+std::string searchSequenceLines(const std::string& sequence)
+{
+    std::string out;
+    for (const std::string& entry : splitList(sequence)) {
+        std::string text = quoteForDisplay(entry.substr(1));
+        std::string meaning;
+        switch (entry[0]) {
+        case 'A':
+        case 'R':
+            meaning = "the Java home " + text + " (relative to the launcher's directory)";
+            break;
+        case 'B':
+            meaning = "the Java home " + text + ", at last also without the version limits";
+            break;
+        case 'E':
+            meaning = "the Java home in the environment variable " + text;
+            break;
+        case 'S':
+            meaning = "java.exe in the absolute directories of PATH";
+            break;
+        case 'Y':
+            meaning = "the registry: the legacy JavaSoft keys and the runtimes chosen by hand before";
+            break;
+        case 'M':
+            meaning = "the runtimes installed on the machine: JavaSoft keys of Java 9+, vendor keys, "
+                      "vendor folders under Program Files; the highest version";
+            break;
+        default:
+            meaning = "an unknown type: skipped";
+            break;
+        }
+        out += line("           " + entry.substr(0, 1) + ": " + meaning);
+    }
+    return out;
 }
 
 std::string runtimeLines(const LauncherContents& contents)
@@ -103,8 +141,11 @@ std::string describeLauncher(const std::string& path, const LauncherContents& co
     out += line(formatText("Payload at offset %lld, after the last of %d sections",
                        static_cast<long long>(contents.layout.payloadStart), contents.layout.sectionCount));
     out += line(formatText("String entries: %zu", contents.store.strings.size()));
-    for (const auto& [id, text] : contents.store.strings)
+    for (const auto& [id, text] : contents.store.strings) {
         out += entryLine(EntrySpace::String, id, utf8FromCp1252(text));
+        if (id == cfg::kSearchSequence)
+            out += searchSequenceLines(utf8FromCp1252(text));
+    }
     out += line(formatText("Wide entries: %zu", contents.store.wides.size()));
     for (const auto& [id, text] : contents.store.wides)
         out += entryLine(EntrySpace::Wide, id, utf8FromWide(text));
