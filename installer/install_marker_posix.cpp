@@ -1,11 +1,11 @@
 // The host has no registry and no installer runs there: the marker is never set.
 #include "installer/install_marker.h"
 
-void writeInstallStarted(bool)
+void writeInstallMarkerValue(bool)
 {
 }
 
-bool readInstallStarted()
+bool readInstallMarkerValue()
 {
     return false;
 }

@@ -7,7 +7,7 @@ constexpr char kMarkerKey[] = "SOFTWARE\\brisco-labworks\\kvell\\";
 constexpr char kMarkerValue[] = "InstallStarted";
 } // namespace
 
-void writeInstallStarted(bool started)
+void writeInstallMarkerValue(bool started)
 {
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kMarkerKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
@@ -18,7 +18,7 @@ void writeInstallStarted(bool started)
     RegCloseKey(key);
 }
 
-bool readInstallStarted()
+bool readInstallMarkerValue()
 {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kMarkerKey, 0, KEY_READ, &key) != ERROR_SUCCESS)

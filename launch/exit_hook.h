@@ -3,8 +3,9 @@
 #pragma once
 #include <jni.h>
 
-using ProgramExitObserver = void (*)(int code);
+using ProgramExitObserver = void (*)(void* context, int code);
 
-// What the hook tells about the ending program (one observer; null: none).
-void setProgramExitObserver(ProgramExitObserver observer);
+// What the hook tells about the ending program (one observer; null: none),
+// with the context given here.
+void setProgramExitObserver(ProgramExitObserver observer, void* context);
 void JNICALL programExitHook(jint code);

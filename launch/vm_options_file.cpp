@@ -5,7 +5,10 @@
 #include "diag/log.h"
 #include "fs/paths.h"
 #include "fs/platform.h"
+#include "payload/config_ids.h"
+#include "payload/config_store.h"
 #include "payload/expand_variables.h"
+#include "payload/temp_dir.h"
 
 namespace {
 
@@ -70,10 +73,25 @@ TextFile openOptionsFile(const char* name)
     return file;
 }
 
-void includeOptionsFile(const char* name, VmOptions& vm, const LaunchState& state)
+// A relative include names a file among the included files. The installer's
+// working directory is their directory; an ordinary application keeps the
+// user's, so the name is anchored there explicitly.
+std::string includedOptionsPath(const char* name, const LaunchState& state)
+{
+    bool relative = name[0] != '\\' && name[0] != '/' && !(name[0] != '\0' && name[1] == ':');
+    char anchored[kTextBufferSize];
+    if (!relative || state.extractionDir.empty() || getInt(cfg::kKeepWorkingDirectory) == 0 ||
+        !joinPath(anchored, sizeof anchored, state.extractionDir.c_str(), name))
+        return name;
+    return anchored;
+}
+
+void includeOptionsFile(const char* written, VmOptions& vm, const LaunchState& state)
 {
     if (!withinLimits(vm))
         return;
+    std::string path = includedOptionsPath(written, state);
+    const char* name = path.c_str();
     if (vm.filesRead >= kMaxVmOptionsFiles) {
         reachLimit(vm, "files");
         return;

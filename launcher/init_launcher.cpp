@@ -1,6 +1,7 @@
 #include "launcher/init_launcher.h"
 
 #include "fs/paths.h"
+#include "fs/platform.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 #include "payload/load_payload.h"
@@ -23,4 +24,5 @@ void initLauncher(LaunchState& state, void* instance)
             setCurrentDirectoryPath(full);  // a failure leaves the directory as it is
         }
     }
+    currentDirectoryPath(state.startDirectory.data(), state.startDirectory.capacity());
 }

@@ -6,6 +6,6 @@
 enum class SwitchResult { Ok, NoConsole };
 
 // Walks every argument (the first included) and applies "-q", "-console", "-c",
-// "-manual" and "/manual" to state. attach obtains a console and says whether it
-// is ready.
+// "-manual" and "/manual" to state; none of them with entry 163 set. attach
+// obtains a console and says whether it is ready.
 SwitchResult applySwitches(LaunchState& state, const ArgList& args, bool (*attach)());

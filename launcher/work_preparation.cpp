@@ -11,6 +11,7 @@
 #include "payload/config_store.h"
 #include "payload/expand_variables.h"
 #include "payload/included_files.h"
+#include "payload/run_files.h"
 
 namespace {
 // Not a fatal error: this exit leaves the log to the exit handler.
@@ -66,6 +67,8 @@ void prepareWorkingDirectory(LaunchState& state, void* dialog)
     if (state.languageRestart) {
         currentDirectoryPath(state.extractionDir.data(), state.extractionDir.capacity());
     } else {
+        if (getInt(cfg::kRemoveExtractedFiles) != 0)
+            sweepEarlierRuns();
         int result = extractIncludedFiles(state);
         if (result != 0)
             reportExtractionFailure(state, dialog, result);

@@ -17,6 +17,7 @@
 #include "launcher/work_preparation.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
+#include "payload/run_files.h"
 #include "payload/split_command_line.h"
 
 namespace {
@@ -60,11 +61,30 @@ void obtainMissingRuntime(LaunchState& state, void* dialog)
         exitNow(1);  // no runtime to start; the cancel cleared the marker
 }
 
+bool removesExtractedFiles()
+{
+    return getInt(cfg::kRemoveExtractedFiles) != 0;
+}
+
 // System.exit(0) is a successful end too; any other code leaves the marker set.
-void programExiting(int code)
+void programExiting(void* context, int code)
 {
     if (code == 0)
         writeInstallStarted(false);
+    if (removesExtractedFiles())
+        removeRunFiles(*static_cast<LaunchState*>(context));
+}
+
+// An ordinary application works where the user started it (or in entry 146):
+// the included files stay in the extraction directory, found by full paths.
+void enterProgramWorkingDirectory(const LaunchState& state)
+{
+    if (getInt(cfg::kKeepWorkingDirectory) == 0 || state.languageRestart)
+        return;
+    if (setCurrentDirectoryPath(state.startDirectory.c_str()))
+        logInfo("Program working dir: %s", state.startDirectory.c_str());
+    else
+        logError("Could not change working dir to %s", state.startDirectory.c_str());
 }
 
 void lookForIncludedRuntime(LaunchState& state)
@@ -113,7 +133,8 @@ int runWork(LaunchState& state, void* dialog)
     writeInstallStarted(true);
     noteLaunchStarting(dialog);
 
-    setProgramExitObserver(programExiting);
+    enterProgramWorkingDirectory(state);
+    setProgramExitObserver(programExiting, &state);
     ArgList args;
     splitCommandLine(commandLineWide().c_str(), args);
     if (!launchProgram(state, args, true)) {
@@ -122,5 +143,7 @@ int runWork(LaunchState& state, void* dialog)
     }
     // The program ran to its end: the installation is not unfinished.
     writeInstallStarted(false);
+    if (removesExtractedFiles())
+        removeRunFiles(state);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "payload/load_payload.h"
 #include "payload/payload_reader.h"
 #include "payload/scramble.h"
+#include "payload/run_files.h"
 #include "payload/temp_dir.h"
 
 namespace {
@@ -133,6 +134,7 @@ int extractIncludedFiles(LaunchState& state)
     seekFile(launcher, state.includedFilesOffset);
     char tempFile[kTextBufferSize];
     makeTempFileName(tempFile);
+    holdRunFile(state, tempFile);
     dirText.format("%s_dir", tempFile);
     logInfo("Temp dir: %s", dir);
     // Only this user: the temporary folder may be one that others can write.

@@ -18,6 +18,7 @@
 #include <jni.h>
 
 #include "fs/bounded_text.h"
+#include "fs/platform.h"
 
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 
@@ -39,6 +40,12 @@ struct LaunchState {
     BoundedText extractionDir;
     // Position in the launcher's file right after the last extracted file (0: none).
     int64_t unextractedPosition = 0;
+    // The directory the launcher was started in (after entry 146 took effect).
+    BoundedText startDirectory;
+    // The run's temporary file ("kvlXXXX.tmp" beside the extraction directory),
+    // held open without delete sharing while the process lives: a later run
+    // that can delete it knows that this run is over.
+    FileHandle runFileLock;
     // Home of the runtime whose jvm.dll was (tried to be) loaded; empty before that.
     BoundedText runtimeHome;
     // JNI_CreateJavaVM of the loaded library; null until a load succeeds. The
