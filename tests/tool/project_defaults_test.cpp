@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "tools/kvellpack/payload_writer.h"
 #include "tools/kvellpack/project_defaults.h"
 #include "tools/kvellpack/project_file.h"
+#include "tools/kvellpack/stub_choice.h"
 
 using namespace kvellpack;
 
@@ -157,4 +159,32 @@ TEST(DefaultTexts, KeysListsEachDefaultUnderItsKey)
               std::string::npos)
         << keys;
     EXPECT_EQ(lineAfterKey(keys, "main_class").find("default:"), std::string::npos) << keys;  // none written
+}
+
+// An application gets what an application needs, each entry overridable; an
+// installer keeps the launcher's installer behaviour.
+TEST_F(Defaults, ApplicationsGetTheirEntriesAndStubUnasked)
+{
+    const int entries[] = {cfg::kMultipleInstances, cfg::kKeepWorkingDirectory, cfg::kPassAllArguments,
+                           cfg::kRemoveExtractedFiles, cfg::kNoInstallMarker};
+    load("flavour = \"launcher\"\nkeep_working_directory = false", "app");
+    for (int id : entries)
+        EXPECT_EQ(string(id), id == cfg::kKeepWorkingDirectory ? "0" : "1") << id;
+    EXPECT_TRUE(wantsConsoleStub(project));
+    std::string chosen, note;
+    ASSERT_TRUE(chooseStub(KVELL_WINDOWS_STUB, project, &chosen, &note, &error)) << error;
+    EXPECT_EQ(std::filesystem::path(chosen).filename(), "kvellc.exe");
+    EXPECT_EQ(stubSubsystem(chosen), kSubsystemConsole);
+    std::filesystem::copy_file(KVELL_WINDOWS_STUB, dir + "/kvell.exe");
+    EXPECT_FALSE(chooseStub(dir + "/kvell.exe", project, &chosen, &note, &error));
+    EXPECT_NE(error.find("needs the stub kvellc.exe, but there is none beside"), std::string::npos) << error;
+
+    load("flavour = \"launcher\"\nprogram_type = 1", "app");
+    EXPECT_FALSE(wantsConsoleStub(project));
+    load("flavour = \"installer\"", "app");
+    for (int id : entries)
+        EXPECT_EQ(string(id), "<absent>") << id;
+    EXPECT_FALSE(wantsConsoleStub(project));
+    load("console = true", "app");
+    EXPECT_TRUE(wantsConsoleStub(project));
 }

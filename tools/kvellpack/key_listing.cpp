@@ -23,6 +23,8 @@ std::string describeDefault(const KeySpec& spec)
         return "the project file's name without extension, else " + quoteForDisplay(spec.defaultValue);
     case DefaultRule::NotWindowed:
         return quoteForDisplay(spec.defaultValue) + " unless program_type is 1";
+    case DefaultRule::Launcher:
+        return quoteForDisplay(spec.defaultValue) + " when flavour is \"launcher\"";
     }
     return "";
 }
@@ -38,6 +40,8 @@ struct FileKey {
 constexpr FileKey kFileKeys[] = {
     {"included_files", "2002", "files extracted before Java starts (2003: their names)", ""},
     {"include_runtime_jar", "-", "false: kvell-runtime.jar is not added to the included files", "default: true"},
+    {"console", "-", "true: the console stub kvellc.exe, false: kvell.exe",
+     "default: kvellc.exe for flavour \"launcher\" unless program_type is 1 or 5"},
     {"runtime_dir", "151", "runtime home (bin/java.exe) packed as the included jre.tar.gz",
      "151: its unpacked size, unless jre_uncompressed_size is set; not with runtime_archive"},
     {"runtime_archive", "151", "ready jre.tar.gz (gzip, ustar), checked and included",

@@ -34,6 +34,7 @@ enum class DefaultRule {
     Always,       // defaultValue
     ProgramName,  // the program's name when kvellpack knows one, else defaultValue
     NotWindowed,  // defaultValue unless program_type is 1 (a windowed program)
+    Launcher,     // defaultValue when flavour is "launcher" (an ordinary application)
 };
 
 // Longest value the launcher's 8192-unit buffers hold with their terminator.

@@ -17,6 +17,7 @@
 #include "project_file.h"
 #include "report.h"
 #include "runtime_jar.h"
+#include "stub_choice.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -61,8 +62,13 @@ int runPack(const std::string& projectPath, const std::string& stubPath, const s
         return reportError(error);
     for (const std::string& warning : project.warnings)
         std::fprintf(stderr, "kvellpack: warning: %s\n", warning.c_str());
+    std::string stub, stubNote;
+    if (!kvellpack::chooseStub(stubPath, project, &stub, &stubNote, &error))
+        return reportError(error);
+    if (!stubNote.empty())
+        std::printf("kvellpack: %s\n", stubNote.c_str());
     kvellpack::PackResult result;
-    if (!kvellpack::packLauncher(stubPath, project, outPath, &result, &error))
+    if (!kvellpack::packLauncher(stub, project, outPath, &result, &error))
         return reportError(error);
     if (!runtimeNote.empty())
         std::printf("kvellpack: %s\n", runtimeNote.c_str());

@@ -30,6 +30,7 @@ struct Project {
     std::map<int, WideString> wides;     // UTF-16
     std::vector<IncludedFile> files;     // in Payload order
     bool includeRuntimeJar = true;       // kvellpack appends kvell-runtime.jar unless listed
+    int console = -1;                    // the console stub kvellc.exe: 1 yes, 0 no, -1 by the program's kind
     RuntimeSource runtime;
     std::vector<std::string> warnings;
 };

@@ -30,6 +30,12 @@ int entryInt(const Project& project, int id)
     return it == project.strings.end() ? 0 : parseLeadingInt(it->second.c_str());
 }
 
+bool isLauncherFlavour(const Project& project)
+{
+    auto flavour = project.strings.find(cfg::kFlavour);
+    return flavour != project.strings.end() && flavour->second == "e";
+}
+
 // False when the text has no form in the entry's encoding.
 bool store(Project* project, const KeySpec& spec, const std::string& utf8)
 {
@@ -82,6 +88,10 @@ void addDefaults(Project* project, const std::string& programName)
             break;
         case DefaultRule::NotWindowed:
             if (!windowed)
+                store(project, spec, spec.defaultValue);
+            break;
+        case DefaultRule::Launcher:
+            if (isLauncherFlavour(*project))
                 store(project, spec, spec.defaultValue);
             break;
         }

@@ -382,6 +382,14 @@ bool readIncludeRuntimeJar(Reader& r, const toml::node& node)
     return true;
 }
 
+bool readConsole(Reader& r, const toml::node& node)
+{
+    if (!node.is_boolean())
+        return wrongType(r, node, inQuotes("console"), "a boolean");
+    r.project->console = node.as_boolean()->get() ? 1 : 0;
+    return true;
+}
+
 // runtime_dir or runtime_archive: checked for what it is here, packed or read
 // through later (included_runtime.h).
 bool readRuntimeSource(Reader& r, const std::string& key, const toml::node& node)
@@ -433,6 +441,8 @@ bool readTopLevel(Reader& r, const toml::table& top)
             ok = readIncludedFiles(r, value);
         else if (name == "include_runtime_jar")
             ok = readIncludeRuntimeJar(r, value);
+        else if (name == "console")
+            ok = readConsole(r, value);
         else if (name == kRuntimeDirKey || name == kRuntimeArchiveKey)
             ok = readRuntimeSource(r, name, value);
         else if (const KeySpec* spec = findKey("", name))

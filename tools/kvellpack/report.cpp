@@ -6,6 +6,7 @@
 #include "cp1252.h"
 #include "key_table.h"
 #include "list_values.h"
+#include "stub_choice.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 
@@ -140,6 +141,10 @@ std::string describeLauncher(const std::string& path, const LauncherContents& co
     std::string out = line("Launcher " + path + formatText(" (%lld bytes)", static_cast<long long>(contents.fileSize)));
     out += line(formatText("Payload at offset %lld, after the last of %d sections",
                        static_cast<long long>(contents.layout.payloadStart), contents.layout.sectionCount));
+    unsigned subsystem = stubSubsystem(path);
+    out += line(subsystem == kSubsystemConsole   ? "Stub: kvellc.exe (console subsystem)"
+                : subsystem == kSubsystemWindows ? "Stub: kvell.exe (Windows subsystem)"
+                                                 : formatText("Stub: subsystem %u", subsystem));
     out += line(formatText("String entries: %zu", contents.store.strings.size()));
     for (const auto& [id, text] : contents.store.strings) {
         out += entryLine(EntrySpace::String, id, utf8FromCp1252(text));
