@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "payload/scramble.h"
+#include "payload/stub_marker.h"
 
 Bytes readBytes(const std::string& path)
 {
@@ -90,6 +91,10 @@ Bytes makeFakePe(const FakePe& pe)
         putLe32At(b, header + 20, 0x200 + 0x200 * i);  // PointerToRawData
         for (size_t at = 0x200 + 0x200u * i; at < 0x400 + 0x200u * i; ++at)
             b[at] = static_cast<unsigned char>(at * 7 + i);
+    }
+    if (pe.kvellMarker && pe.sections > 0) {
+        std::memcpy(&b[fakeSectionTable(pe.pe32Plus)], KVELL_STUB_SECTION, sizeof KVELL_STUB_SECTION);
+        std::memcpy(&b[0x200], KVELL_STUB_MARKER, sizeof KVELL_STUB_MARKER);
     }
     return b;
 }

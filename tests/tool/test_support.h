@@ -19,9 +19,11 @@ uint32_t getLe32At(const Bytes& bytes, size_t at);
 void putLe32At(Bytes& bytes, size_t at, uint32_t value);
 
 // A PE image with headers at 0x80, three sections of 0x200 bytes from 0x200, the
-// last one ending at kFakePayloadStart.
+// last one ending at kFakePayloadStart. The first is a kvell launcher's marker
+// section (payload/stub_marker.h) unless kvellMarker is false.
 struct FakePe {
     bool pe32Plus = true;
+    bool kvellMarker = true;
     uint16_t sections = 3;
     uint32_t checksum = 0x12345678;
     uint32_t securityOffset = 0;
