@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -36,6 +37,11 @@ uint32_t fakeSecurityEntryOffset(bool pe32Plus);
 uint32_t fakeSectionTable(bool pe32Plus);
 uint32_t fakePayloadStart(const FakePe& pe);
 Bytes makeFakePe(const FakePe& pe = FakePe());
+
+// A zip file (a jar) holding the entries (name, content), stored or deflated.
+Bytes makeZip(const std::vector<std::pair<std::string, std::string>>& entries, bool deflated);
+// A jar whose manifest is the given text.
+void writeJar(const std::string& path, const std::string& manifest, bool deflated = true);
 
 // A fresh directory under /tmp, removed with everything in it afterwards.
 struct ScratchDir : ::testing::Test {
