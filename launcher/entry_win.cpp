@@ -22,6 +22,10 @@
 #include "payload/config_store.h"
 #include "payload/launch_state.h"
 #include "payload/split_command_line.h"
+#include "payload/stub_marker.h"
+
+// Read by kvellpack only; "used" keeps it in the stripped program.
+extern "C" __attribute__((section(KVELL_STUB_SECTION), used)) const char kvellStubMarker[] = KVELL_STUB_MARKER;
 
 namespace {
 constexpr char kRebootCommand[] = "__qmr_reboot";

@@ -45,6 +45,17 @@ expect_line() {
     grep -Fqx -- "$1" "$2" || fail "'$1' missing from $2: $(cat "$2")"
 }
 
+# make_jar JAR [MAIN-CLASS]: a jar with a manifest, deflated as jar tools write it.
+make_jar() {
+    python3 - "$@" <<'PY' || fail "cannot make $1"
+import sys, zipfile
+manifest = "Manifest-Version: 1.0\r\n" + ("Main-Class: %s\r\n" % sys.argv[2] if len(sys.argv) > 2 else "") + "\r\n"
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as jar:
+    jar.writestr("META-INF/MANIFEST.MF", manifest)
+    jar.writestr("a/Main.class", b"\xca\xfe\xba\xbe")
+PY
+}
+
 pack_ok() {
     "$kvellpack" pack "$@" >stdout.txt 2>stderr.txt || fail "pack $*: $(cat stderr.txt)"
 }
@@ -54,6 +65,7 @@ round_trip)
     head -c 150000 /dev/urandom >app.jar
     mkdir -p lib && printf 'runtime' >lib/jre.tar.gz
     cat >p.toml <<'TOML'
+main_class = "a.Main"
 min_version = "11"
 classpath = ['A1app.jar', 'S0lib']
 vm_options = ["-Xmx1g", "-Dname=a b"]
@@ -125,7 +137,7 @@ text_defaults)
     expect_line '  1016   messages.no_jre_found                "No suitable {0}-bit Java runtime was found."' report.txt
     expect_line '  155    no_progress_dialog                   "1"' report.txt
     # Asked for in a console program, the progress dialog is packed with a warning.
-    printf 'no_progress_dialog = false\n' >p.toml
+    printf 'main_class = "a.B"\nno_progress_dialog = false\n' >p.toml
     pack_ok p.toml --stub stub.exe -o out.exe
     [ "$(wc -l <stderr.txt)" -eq 1 ] || fail "not one warning: $(cat stderr.txt)"
     grep -q '^kvellpack: warning: no_progress_dialog = false .*no_launch_timeout = true' stderr.txt ||
@@ -202,7 +214,7 @@ runtime_jar_opt_out)
 runtime_jar_listed)
     # The project's own jar, under any letter case, is the one packed, once.
     printf 'own runtime' >own.jar
-    printf 'included_files = [{ path = "own.jar", name = "Kvell-Runtime.JAR" }]\n' >p.toml
+    printf 'main_class = "a.B"\nincluded_files = [{ path = "own.jar", name = "Kvell-Runtime.JAR" }]\n' >p.toml
     pack_ok p.toml --stub stub.exe -o out.exe --runtime-jar bin/kvell-runtime.jar
     grep -Fq ' 1 included files; ' stdout.txt || fail "summary: $(cat stdout.txt)"
     "$kvellpack" inspect out.exe -x extracted >report.txt || fail "inspect failed"
@@ -224,7 +236,7 @@ included_runtime)
     # runtime_dir packs a runtime home that GNU tar unpacks as it was; a ready
     # archive from GNU tar is taken as it is, one of "./" names is refused.
     mkdir -p rt/bin rt/lib/security && printf 'MZ java' >rt/bin/java.exe && printf 'PK' >rt/lib/rt.jar
-    printf 'runtime_dir = "rt"\n' >p.toml
+    printf 'main_class = "a.B"\nruntime_dir = "rt"\n' >p.toml
     pack_ok p.toml --stub stub.exe -o out.exe
     grep -q "^kvellpack: jre.tar.gz from runtime_dir 'rt': 2 files, 3 directories, [0-9]* bytes unpacked, " stdout.txt ||
         fail "no runtime line: $(cat stdout.txt)"
@@ -237,7 +249,7 @@ included_runtime)
     [ "$(gzip -dc extracted/jre.tar.gz | wc -c)" = "$(sed -n 's/^  151 .* "\([0-9]*\)"$/\1/p' report.txt)" ] ||
         fail "entry 151 is not the tar's length: $(grep '  151 ' report.txt)"
     tar --format=ustar -C rt -czf ready.tar.gz bin lib
-    printf 'runtime_archive = "ready.tar.gz"\n' >p.toml
+    printf 'main_class = "a.B"\nruntime_archive = "ready.tar.gz"\n' >p.toml
     pack_ok p.toml --stub stub.exe -o out.exe
     "$kvellpack" inspect out.exe >report.txt || fail "inspect failed"
     grep -q '^Included runtime jre.tar.gz: .* 5 entries (2 files, 3 directories)$' report.txt ||
@@ -255,6 +267,57 @@ included_runtime)
     "$kvellpack" keys >keys.txt || fail "keys failed"
     grep -Eq '^runtime_dir +151 +string ' keys.txt && grep -Eq '^runtime_archive +151 +string ' keys.txt ||
         fail "keys lacks the runtime keys"
+    ;;
+vendor_mistakes)
+    # Each mistake is one line that names what to fix.
+    printf 'main_clas = "a.B"\n' >p.toml
+    expect_pack_error "p.toml:1: unknown key 'main_clas'; did you mean 'main_class'\\?"
+    printf 'x' >readme.txt
+    printf 'included_files = ["readme.txt"]\n' >p.toml
+    expect_pack_error "p.toml: main_class is not set, and no included jar names one in its manifest"
+    # A program that is not a kvell launcher (here the stub with its marker section renamed) is no stub.
+    python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); open(sys.argv[2], "wb").write(d.replace(b".kvell\0", b".other\0", 1))' \
+        stub.exe other.exe
+    cmp -s stub.exe other.exe && fail "the stub has no .kvell section"
+    printf 'main_class = "a.B"\n' >p.toml
+    expect_error 1 "stub 'other.exe' is not a kvell launcher \(it has no \.kvell section\); pack onto kvell.exe or a launcher packed from it" \
+        "$kvellpack" pack p.toml --stub other.exe -o out.exe
+    printf 'just text, no program\n' >notes.txt
+    expect_error 1 "'notes.txt' is not a Windows executable \(no MZ header\)" "$kvellpack" inspect notes.txt
+    # Left out, the main class comes from the first jar's manifest, with a note.
+    make_jar app.jar com.example.Main
+    printf 'included_files = ["readme.txt", "app.jar"]\n' >p.toml
+    pack_ok p.toml --stub stub.exe -o out.exe
+    [ "$(cat stderr.txt)" = "kvellpack: note: main_class not set: using com.example.Main from app.jar's manifest" ] ||
+        fail "unexpected stderr: $(cat stderr.txt)"
+    "$kvellpack" inspect out.exe >report.txt || fail "inspect failed"
+    expect_line '  122    main_class                           "com.example.Main"' report.txt
+    expect_line '  128    search_sequence                      "Rjre;M;EJAVA_HOME;Y;S"' report.txt
+    ;;
+init)
+    # A vendor's first launcher: init, then pack.
+    mkdir -p dist/lib && make_jar dist/app.jar com.example.Main && make_jar dist/lib/b.jar && make_jar dist/lib/a.jar
+    "$kvellpack" init dist/app.jar >stdout.txt 2>stderr.txt || fail "init: $(cat stderr.txt)"
+    [ "$(cat stdout.txt)" = "kvellpack: wrote dist/app.toml for app.jar (main class com.example.Main; lib/*.jar: 2 jars)" ] ||
+        fail "unexpected summary: $(cat stdout.txt)"
+    [ ! -s stderr.txt ] || fail "unexpected stderr: $(cat stderr.txt)"
+    pack_ok dist/app.toml --stub stub.exe -o app.exe
+    [ ! -s stderr.txt ] || fail "unexpected stderr: $(cat stderr.txt)"
+    "$kvellpack" inspect app.exe >report.txt || fail "inspect failed"
+    expect_line '  122    main_class                           "com.example.Main"' report.txt
+    expect_line '  2003   included_files (names)               "app.jar;a.jar;b.jar;kvell-runtime.jar"' report.txt
+    expect_line '  20013  app_title                            "app"' report.txt
+    cp dist/app.toml before.toml
+    expect_error 1 "'dist/app.toml' already exists; kvellpack init does not overwrite a project file" \
+        "$kvellpack" init dist/app.jar
+    cmp dist/app.toml before.toml || fail "the project file was changed"
+    # Without a Main-Class: the starter says what to set, and pack insists on it.
+    make_jar plain.jar
+    "$kvellpack" init plain.jar -o plain.toml >stdout.txt 2>stderr.txt || fail "init: $(cat stderr.txt)"
+    [ "$(cat stderr.txt)" = "kvellpack: note: plain.jar's manifest names no Main-Class; set main_class in plain.toml before packing" ] ||
+        fail "unexpected stderr: $(cat stderr.txt)"
+    expect_error 1 "plain.toml: main_class is not set, and plain.jar's manifest names no Main-Class" \
+        "$kvellpack" pack plain.toml --stub stub.exe -o out.exe
     ;;
 *)
     fail "unknown case"

@@ -113,6 +113,18 @@ TEST_F(Inspect, ReportsTheIncludedRuntimeFromItsRecord)
         << report;
 }
 
+TEST_F(Inspect, SaysPlainlyWhatIsNoLauncher)
+{
+    writeText(path("notes.txt"), std::string(100, 'x'));
+    EXPECT_FALSE(read("notes.txt"));
+    EXPECT_EQ(error, "'" + path("notes.txt") + "' is not a Windows executable (no MZ header)");
+    FakePe other;
+    other.kvellMarker = false;
+    writeBytes(path("other.exe"), makeFakePe(other));
+    EXPECT_FALSE(read("other.exe"));
+    EXPECT_EQ(error, "'" + path("other.exe") + "' is not a kvell launcher (it has no .kvell section)");
+}
+
 TEST_F(Inspect, ExtractWritesTheDescrambledFiles)
 {
     Bytes jar(70000);

@@ -186,3 +186,21 @@ TEST_F(Pack, LaunchersBeyondTwoGibibytesAreRefused)
     EXPECT_NE(error.find("must stay below 2 GiB"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(path("out.exe")));
 }
+
+TEST_F(Pack, OnlyAKvellLauncherIsAStub)
+{
+    loadToml("main_class = \"a.B\"\n");
+    FakePe other;
+    other.kvellMarker = false;
+    writeBytes(path("other.exe"), makeFakePe(other));
+    EXPECT_FALSE(pack(path("other.exe"), path("out.exe")));
+    EXPECT_EQ(error, "stub '" + path("other.exe") +
+                         "' is not a kvell launcher (it has no .kvell section); pack onto kvell.exe or a launcher "
+                         "packed from it");
+    // The section's name alone is not enough: its data must begin with the marker.
+    Bytes renamed = makeFakePe();
+    renamed[0x200] ^= 0x20;
+    writeBytes(path("renamed.exe"), renamed);
+    EXPECT_FALSE(pack(path("renamed.exe"), path("out.exe")));
+    EXPECT_FALSE(std::filesystem::exists(path("out.exe")));
+}

@@ -108,6 +108,7 @@ TEST_F(StubCheck, TheRealStubIsAccepted)
     FileHandle file = openFileRead(KVELL_WINDOWS_STUB);
     ASSERT_TRUE(isOpen(file)) << KVELL_WINDOWS_STUB;
     ASSERT_TRUE(examineStub(file, &layout, &error)) << error;
+    EXPECT_TRUE(isKvellStub(file, layout));  // the linker kept the marker section
     PayloadLayout launcher;
     ASSERT_TRUE(findPayloadStart(file, &launcher));
     file.reset();

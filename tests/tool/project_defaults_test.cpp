@@ -158,7 +158,21 @@ TEST(DefaultTexts, KeysListsEachDefaultUnderItsKey)
     EXPECT_NE(lineAfterKey(keys, "no_progress_dialog").find("default: \"1\" unless program_type is 1"),
               std::string::npos)
         << keys;
-    EXPECT_EQ(lineAfterKey(keys, "main_class").find("default:"), std::string::npos) << keys;  // none written
+    EXPECT_EQ(lineAfterKey(keys, "working_directory").find("default:"), std::string::npos) << keys;  // none written
+    EXPECT_NE(lineAfterKey(keys, "search_sequence").find("default: \"Rjre;M;EJAVA_HOME;Y;S\""), std::string::npos)
+        << keys;
+    EXPECT_NE(lineAfterKey(keys, "main_class").find("default: the Main-Class in the manifest of the first included jar"),
+              std::string::npos)
+        << keys;
+    // Each key with its real type; the keys that stand for files and tables too.
+    for (const char* line : {"\nmin_version                          126    string version  ",
+                             "\nprogram_type                         107    string integer  ",
+                             "\nrequire_jdk                          131    string flag     ",
+                             "\nclasspath                            121    string list     ",
+                             "\ninclude_runtime_jar                  -      -      boolean  ",
+                             "\nincluded_files                       2002   string array    ",
+                             "\nraw.wide                             -      wide   table    "})
+        EXPECT_NE(keys.find(line), std::string::npos) << line;
 }
 
 // An application gets what an application needs, each entry overridable; an

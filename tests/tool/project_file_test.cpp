@@ -97,7 +97,8 @@ TEST_F(ProjectFile, RawEntriesFillBothNumberSpaces)
 TEST_F(ProjectFile, BadValuesAreRefusedWithFileLineAndKey)
 {
     EXPECT_EQ(refusal("min_version = \"11\"\nfoo = 1\n"), "p.toml:2: unknown key 'foo'");
-    EXPECT_EQ(refusal("[messages]\ncaptian = \"x\"\n"), "p.toml:2: unknown key 'messages.captian'");
+    EXPECT_EQ(refusal("[messages]\ncaptian = \"x\"\n"),
+              "p.toml:2: unknown key 'messages.captian'; did you mean 'messages.caption'?");
     EXPECT_EQ(refusal("[texts]\napp_title = \"x\"\n"),
               "p.toml:2: unknown key 'texts.app_title' (app_title is a top-level key)");
     EXPECT_EQ(refusal("min_version = 11\n"), "p.toml:1: 'min_version' must be a string, not an integer");
@@ -221,7 +222,7 @@ TEST_F(ProjectFile, BadIncludedFilesAreRefused)
     std::filesystem::create_directories(path("sub"));
     EXPECT_EQ(refusal("included_files = [\"missing.jar\"]\n"),
               "p.toml:1: included file 'missing.jar' not found (looked for " + path("missing.jar") + ")");
-    EXPECT_EQ(refusal("included_files = [\"sub\"]\n"), "p.toml:1: included file 'sub' is not a regular file");
+    EXPECT_EQ(refusal("included_files = [\"sub\"]\n"), "p.toml:1: 'included_files': folder 'sub' holds no files");
     for (const char* name : {"x/a.jar", "x\\\\a.jar", "c:a.jar"})
         EXPECT_NE(refusal("included_files = [{ path = \"a.jar\", name = \"" + std::string(name) + "\" }]\n")
                       .find("contains a path separator"),
@@ -240,6 +241,21 @@ TEST_F(ProjectFile, BadIncludedFilesAreRefused)
     EXPECT_EQ(refusal("included_files = [{ path = \"a.jar\", size = 1 }]\n"),
               "p.toml:1: unknown key 'included_files.size'");
     EXPECT_EQ(refusal("included_files = \"a.jar\"\n"), "p.toml:1: 'included_files' must be an array, not a string");
+}
+
+TEST_F(ProjectFile, MisspeltKeysGetTheNearestKnownKeyOfTheirTable)
+{
+    writeText(path("a.jar"), "a");
+    EXPECT_EQ(refusal("main_clas = \"a.B\"\n"), "p.toml:1: unknown key 'main_clas'; did you mean 'main_class'?");
+    EXPECT_EQ(refusal("inclde_runtime_jar = false\n"),
+              "p.toml:1: unknown key 'inclde_runtime_jar'; did you mean 'include_runtime_jar'?");
+    EXPECT_EQ(refusal("[texts]\ncancel_buton = \"x\"\n"),
+              "p.toml:2: unknown key 'texts.cancel_buton'; did you mean 'texts.cancel_button'?");
+    EXPECT_EQ(refusal("included_files = [{ paht = \"a.jar\" }]\n"),
+              "p.toml:1: unknown key 'included_files.paht'; did you mean 'included_files.path'?");
+    // Only a slip of the keyboard gets a suggestion; a key from another table is no slip.
+    EXPECT_EQ(refusal("colour = \"red\"\n"), "p.toml:1: unknown key 'colour'");
+    EXPECT_EQ(refusal("[messages]\ncancel_button = \"x\"\n"), "p.toml:2: unknown key 'messages.cancel_button'");
 }
 
 TEST_F(ProjectFile, ProjectFileOnDiskAnchorsRelativePaths)

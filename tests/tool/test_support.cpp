@@ -7,7 +7,10 @@
 #include <fstream>
 #include <iterator>
 
+#include <zlib.h>
+
 #include "payload/scramble.h"
+#include "payload/stub_marker.h"
 
 Bytes readBytes(const std::string& path)
 {
@@ -91,7 +94,96 @@ Bytes makeFakePe(const FakePe& pe)
         for (size_t at = 0x200 + 0x200u * i; at < 0x400 + 0x200u * i; ++at)
             b[at] = static_cast<unsigned char>(at * 7 + i);
     }
+    if (pe.kvellMarker && pe.sections > 0) {
+        std::memcpy(&b[fakeSectionTable(pe.pe32Plus)], KVELL_STUB_SECTION, sizeof KVELL_STUB_SECTION);
+        std::memcpy(&b[0x200], KVELL_STUB_MARKER, sizeof KVELL_STUB_MARKER);
+    }
     return b;
+}
+
+namespace {
+
+void putLe16(Bytes& out, uint16_t value)
+{
+    out.push_back(static_cast<unsigned char>(value));
+    out.push_back(static_cast<unsigned char>(value >> 8));
+}
+
+void putLe32(Bytes& out, uint32_t value)
+{
+    putLe16(out, static_cast<uint16_t>(value));
+    putLe16(out, static_cast<uint16_t>(value >> 16));
+}
+
+std::string rawDeflate(const std::string& data)
+{
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, data.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+// The fields a local header and its central directory record share.
+void putCommonFields(Bytes& out, uint16_t method, const std::string& content, const std::string& packed,
+                     const std::string& name)
+{
+    putLe16(out, 20);  // version needed
+    putLe16(out, 0);   // flags
+    putLe16(out, method);
+    putLe32(out, 0);  // time and date
+    putLe32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(content.data()),
+                                             static_cast<uInt>(content.size()))));
+    putLe32(out, static_cast<uint32_t>(packed.size()));
+    putLe32(out, static_cast<uint32_t>(content.size()));
+    putLe16(out, static_cast<uint16_t>(name.size()));
+    putLe16(out, 0);  // extra field
+}
+
+}  // namespace
+
+Bytes makeZip(const std::vector<std::pair<std::string, std::string>>& entries, bool deflated)
+{
+    Bytes out, directory;
+    uint16_t method = deflated ? 8 : 0;
+    for (const auto& [name, content] : entries) {
+        std::string packed = deflated ? rawDeflate(content) : content;
+        uint32_t local = static_cast<uint32_t>(out.size());
+        putLe32(out, 0x04034B50);
+        putCommonFields(out, method, content, packed, name);
+        out.insert(out.end(), name.begin(), name.end());
+        out.insert(out.end(), packed.begin(), packed.end());
+        putLe32(directory, 0x02014B50);
+        putLe16(directory, 20);  // version made by
+        putCommonFields(directory, method, content, packed, name);
+        for (int i = 0; i < 4; ++i)
+            putLe16(directory, 0);  // comment, disk, internal attributes, and half of the external ones
+        putLe16(directory, 0);
+        putLe32(directory, local);
+        directory.insert(directory.end(), name.begin(), name.end());
+    }
+    uint32_t directoryOffset = static_cast<uint32_t>(out.size());
+    out.insert(out.end(), directory.begin(), directory.end());
+    putLe32(out, 0x06054B50);
+    putLe32(out, 0);  // disk numbers
+    putLe16(out, static_cast<uint16_t>(entries.size()));
+    putLe16(out, static_cast<uint16_t>(entries.size()));
+    putLe32(out, static_cast<uint32_t>(directory.size()));
+    putLe32(out, directoryOffset);
+    putLe16(out, 0);  // comment
+    return out;
+}
+
+void writeJar(const std::string& path, const std::string& manifest, bool deflated)
+{
+    writeBytes(path, makeZip({{"META-INF/", ""}, {"META-INF/MANIFEST.MF", manifest}, {"a/Main.class", "\xCA\xFE"}},
+                             deflated));
 }
 
 void ScratchDir::SetUp()

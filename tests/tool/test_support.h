@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -19,9 +20,11 @@ uint32_t getLe32At(const Bytes& bytes, size_t at);
 void putLe32At(Bytes& bytes, size_t at, uint32_t value);
 
 // A PE image with headers at 0x80, three sections of 0x200 bytes from 0x200, the
-// last one ending at kFakePayloadStart.
+// last one ending at kFakePayloadStart. The first is a kvell launcher's marker
+// section (payload/stub_marker.h) unless kvellMarker is false.
 struct FakePe {
     bool pe32Plus = true;
+    bool kvellMarker = true;
     uint16_t sections = 3;
     uint32_t checksum = 0x12345678;
     uint32_t securityOffset = 0;
@@ -34,6 +37,11 @@ uint32_t fakeSecurityEntryOffset(bool pe32Plus);
 uint32_t fakeSectionTable(bool pe32Plus);
 uint32_t fakePayloadStart(const FakePe& pe);
 Bytes makeFakePe(const FakePe& pe = FakePe());
+
+// A zip file (a jar) holding the entries (name, content), stored or deflated.
+Bytes makeZip(const std::vector<std::pair<std::string, std::string>>& entries, bool deflated);
+// A jar whose manifest is the given text.
+void writeJar(const std::string& path, const std::string& manifest, bool deflated = true);
 
 // A fresh directory under /tmp, removed with everything in it afterwards.
 struct ScratchDir : ::testing::Test {

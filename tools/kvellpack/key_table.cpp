@@ -53,7 +53,11 @@ std::vector<KeySpec> buildTable()
         setting("j_arguments_as_vm_options", cfg::kJArgumentsToVm, K::Flag, "\"-J\" arguments become VM options"),
         setting("min_version", cfg::kMinVersion, K::Version, "minimum Java version (every version starting with it counts)"),
         setting("max_version", cfg::kMaxVersion, K::Version, "maximum Java version (every version starting with it counts)"),
-        setting("search_sequence", cfg::kSearchSequence, K::SearchSequence, "where to look for a Java runtime"),
+        // The program's own runtime first, then the machine's: installed runtimes, JAVA_HOME, the legacy
+        // registry keys, PATH.
+        withDefault(
+            setting("search_sequence", cfg::kSearchSequence, K::SearchSequence, "where to look for a Java runtime"),
+            DefaultRule::Always, "Rjre;M;EJAVA_HOME;Y;S"),
         setting("allow_prerelease", cfg::kAllowPreRelease, K::Flag, "accept beta, ea and rc runtimes"),
         setting("require_jdk", cfg::kRequireJdk, K::Flag, "only a JDK counts"),
         setting("working_directory", cfg::kWorkingDirectory, K::Text, "made current at start"),

@@ -9,6 +9,7 @@
 #include "list_values.h"
 #include "payload/config_ids.h"
 #include "payload/scramble.h"
+#include "payload/stub_marker.h"
 #include "pe_stub.h"
 
 namespace kvellpack {
@@ -87,16 +88,6 @@ void readIncludedRuntime(const FileHandle& file, LauncherContents* contents)
     }
 }
 
-void readSignature(const FileHandle& file, LauncherContents* contents)
-{
-    StubLayout layout;
-    std::string ignored;
-    if (examineStub(file, &layout, &ignored) && layout.securitySize != 0) {
-        contents->signatureOffset = layout.securityOffset;
-        contents->signatureSize = layout.securitySize;
-    }
-}
-
 }  // namespace
 
 bool readLauncher(const std::string& path, LauncherContents* contents, std::string* error)
@@ -106,6 +97,12 @@ bool readLauncher(const std::string& path, LauncherContents* contents, std::stri
     if (!isOpen(file))
         return fail(error, "cannot open '" + path + "'");
     contents->fileSize = sizeOfFile(file);
+    StubLayout stub;
+    std::string why;
+    if (!examineStub(file, &stub, &why))
+        return fail(error, "'" + path + "' " + why);
+    if (!isKvellStub(file, stub))
+        return fail(error, "'" + path + "' is not a kvell launcher (it has no " KVELL_STUB_SECTION " section)");
     PayloadStatus status = readPayload(file, contents->store, &contents->layout);
     bool ok = false;
     if (status != PayloadStatus::Ok)
@@ -116,7 +113,8 @@ bool readLauncher(const std::string& path, LauncherContents* contents, std::stri
         ok = true;
     if (ok) {
         readIncludedRuntime(file, contents);
-        readSignature(file, contents);
+        contents->signatureOffset = stub.securitySize != 0 ? stub.securityOffset : 0;
+        contents->signatureSize = stub.securitySize;
     }
     return ok;
 }

@@ -11,10 +11,12 @@
 #include "included_runtime.h"
 #include "key_listing.h"
 #include "launcher_contents.h"
+#include "main_class.h"
 #include "payload_writer.h"
 #include "program_dir.h"
 #include "project_defaults.h"
 #include "project_file.h"
+#include "project_init.h"
 #include "report.h"
 #include "runtime_jar.h"
 #include "stub_choice.h"
@@ -56,6 +58,11 @@ int runPack(const std::string& projectPath, const std::string& stubPath, const s
     std::string runtimeNote;
     if (!kvellpack::addIncludedRuntime(&project, runtimeArchive.path, &runtimeNote, &error))
         return reportError(error);
+    std::string mainClassNote;
+    if (!kvellpack::resolveMainClass(&project, projectPath, &mainClassNote, &error))
+        return reportError(error);
+    if (!mainClassNote.empty())
+        std::fprintf(stderr, "kvellpack: note: %s\n", mainClassNote.c_str());
     kvellpack::addDefaults(&project, kvellpack::programNameFromProject(projectPath));
     std::string jarAddedFrom;
     if (!kvellpack::addRuntimeJar(&project, runtimeJar, &jarAddedFrom, &error))
@@ -98,6 +105,18 @@ int runInspect(const std::string& path, const std::string& extractDir)
     return 0;
 }
 
+int runInit(const std::string& jarPath, const std::string& outPath)
+{
+    std::string projectPath = outPath.empty() ? kvellpack::starterProjectPath(jarPath) : outPath;
+    std::string summary, note, error;
+    if (!kvellpack::writeStarterProject(jarPath, projectPath, &summary, &note, &error))
+        return reportError(error);
+    std::printf("kvellpack: %s\n", summary.c_str());
+    if (!note.empty())
+        std::fprintf(stderr, "kvellpack: note: %s\n", note.c_str());
+    return 0;
+}
+
 int runKeys()
 {
     std::fputs(kvellpack::describeKeys().c_str(), stdout);
@@ -126,13 +145,14 @@ int main(int argc, char** argv)
     app.name("kvellpack");
     app.require_subcommand(1);
     app.footer("Examples:\n"
+               "  kvellpack init hello.jar\n"
                "  kvellpack pack hello.toml --stub kvell.exe -o hello.exe\n"
                "  kvellpack inspect hello.exe\n"
                "  kvellpack keys\n"
                "Exit codes: 0 success, 1 bad input or a damaged launcher, 2 bad command line.\n"
                "The project file format is described in docs/configuration.md.");
 
-    std::string projectPath, stubPath, outPath, runtimeJarPath, launcherPath, extractDir;
+    std::string projectPath, stubPath, outPath, runtimeJarPath, launcherPath, extractDir, jarPath, initOutPath;
     CLI::App* pack = app.add_subcommand("pack", "Build a launcher from a project file and a stub");
     pack->add_option("project", projectPath, "Project file (TOML); paths in it are relative to its directory")
         ->required();
@@ -147,7 +167,13 @@ int main(int argc, char** argv)
     inspect->add_option("launcher", launcherPath, "Launcher to read")->required();
     inspect->add_option("-x,--extract", extractDir, "Also write the descrambled included files into this directory");
 
-    CLI::App* keys = app.add_subcommand("keys", "List the project file's keys, their entry numbers and defaults");
+    CLI::App* keys =
+        app.add_subcommand("keys", "List the project file's keys, their entry numbers, types and defaults");
+
+    CLI::App* init = app.add_subcommand("init", "Write a commented starter project file for a jar");
+    init->add_option("jar", jarPath, "The program's jar; its manifest names the main class")->required();
+    init->add_option("-o,--output", initOutPath, "Project file to write (default: beside the jar, named after it); "
+                                                 "never overwritten");
 
     try {
         app.parse(argc, argv);
@@ -172,6 +198,8 @@ int main(int argc, char** argv)
             return runInspect(launcherPath, extractDir);
         if (keys->parsed())
             return runKeys();
+        if (init->parsed())
+            return runInit(jarPath, initOutPath);
     } catch (const std::exception& e) {
         return reportError(e.what());
     }

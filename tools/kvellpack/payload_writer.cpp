@@ -6,6 +6,7 @@
 #include "pe_stub.h"
 #include "payload/payload_reader.h"
 #include "payload/scramble.h"
+#include "payload/stub_marker.h"
 
 namespace kvellpack {
 
@@ -127,6 +128,9 @@ bool packLauncher(const std::string& stubPath, const Project& project, const std
     std::string why;
     if (!examineStub(stub, &layout, &why))
         return fail(error, "stub '" + stubPath + "' " + why);
+    if (!isKvellStub(stub, layout))
+        return fail(error, "stub '" + stubPath + "' is not a kvell launcher (it has no " KVELL_STUB_SECTION
+                           " section); pack onto kvell.exe or a launcher packed from it");
     std::vector<unsigned char> entries = encodeEntries(project);
     int64_t total = layout.payloadStart + payloadSize(project, entries.size());
     if (total > kMaxLauncherSize) {

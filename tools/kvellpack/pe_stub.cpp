@@ -2,9 +2,11 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "file_io.h"
+#include "payload/stub_marker.h"
 
 namespace kvellpack {
 
@@ -81,6 +83,13 @@ bool examineSections(const FileHandle& file, int64_t table, StubLayout* layout, 
     if (layout->payloadStart < tableEnd)
         return fail(error, "has a last section that ends at " + hex(layout->payloadStart) +
                                ", inside its headers; the Payload would overwrite them");
+    for (int i = 0; i < layout->sectionCount; ++i) {
+        const unsigned char* header = &headers[static_cast<size_t>(kSectionHeaderSize * i)];
+        if (sectionName(header) == KVELL_STUB_SECTION) {
+            layout->markerOffset = getLe32(header + 20);
+            layout->markerSize = getLe32(header + 16);
+        }
+    }
     for (int i = 0; i + 1 < layout->sectionCount; ++i) {
         const unsigned char* header = &headers[static_cast<size_t>(kSectionHeaderSize * i)];
         int64_t end = static_cast<int64_t>(getLe32(header + 20)) + getLe32(header + 16);
@@ -94,15 +103,24 @@ bool examineSections(const FileHandle& file, int64_t table, StubLayout* layout, 
 
 }  // namespace
 
+bool isKvellStub(const FileHandle& file, const StubLayout& layout)
+{
+    constexpr uint32_t kLength = sizeof KVELL_STUB_MARKER - 1;
+    unsigned char text[kLength];
+    return layout.markerOffset >= 0 && layout.markerSize >= kLength &&
+           layout.markerOffset + kLength <= layout.fileSize && readAt(file, layout.markerOffset, text, kLength) &&
+           std::memcmp(text, KVELL_STUB_MARKER, kLength) == 0;
+}
+
 bool examineStub(const FileHandle& file, StubLayout* layout, std::string* error)
 {
     *layout = StubLayout();
     layout->fileSize = sizeOfFile(file);
     unsigned char dos[64];
+    if (layout->fileSize < 2 || !readAt(file, 0, dos, 2) || dos[0] != 'M' || dos[1] != 'Z')
+        return fail(error, "is not a Windows executable (no MZ header)");
     if (layout->fileSize < static_cast<int64_t>(sizeof dos) || !readAt(file, 0, dos, sizeof dos))
         return fail(error, "is too small to be a Windows executable");
-    if (dos[0] != 'M' || dos[1] != 'Z')
-        return fail(error, "is not a Windows executable (no MZ header)");
     int64_t pe = getLe32(&dos[60]);
     if (pe < 4 || pe + kPeSignatureSize + kFileHeaderSize > layout->fileSize)
         return fail(error, "is not a Windows executable (its PE header offset " + hex(pe) + " lies outside the file)");

@@ -17,10 +17,16 @@ struct StubLayout {
     int64_t securityEntryOffset = -1;  // file offset of data directory 4; -1 when there is none
     uint32_t securityOffset = 0;       // the certificate table as that entry names it
     uint32_t securitySize = 0;
+    int64_t markerOffset = -1;  // raw data of the section KVELL_STUB_SECTION; -1 when there is none
+    uint32_t markerSize = 0;
 };
 
 // False when the file is not a PE image that a Payload can follow; *error then
 // completes a sentence about the file ("has no MZ header").
 bool examineStub(const FileHandle& file, StubLayout* layout, std::string* error);
+
+// Whether the examined file is a kvell launcher: its section KVELL_STUB_SECTION
+// (payload/stub_marker.h) begins with KVELL_STUB_MARKER.
+bool isKvellStub(const FileHandle& file, const StubLayout& layout);
 
 }  // namespace kvellpack

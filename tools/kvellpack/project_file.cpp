@@ -8,11 +8,14 @@
 
 #include <toml++/toml.h>
 
+#include "classpath_patterns.h"
 #include "entry_encoding.h"
+#include "file_patterns.h"
 #include "format_check.h"
 #include "included_entries.h"
 #include "included_names.h"
 #include "included_runtime.h"
+#include "key_suggestion.h"
 #include "key_table.h"
 #include "list_values.h"
 #include "runtime_download.h"
@@ -139,13 +142,29 @@ bool classPathTableEntry(Reader& r, const toml::table& table, const std::string&
     return true;
 }
 
+// Class path entries with wildcards become one entry per file; a list
+// without any stays as written.
+bool expandClassPath(Reader& r, const toml::node& node, const std::string& key, std::string* out)
+{
+    std::vector<std::string> entries = splitList(*out), expanded;
+    std::string why;
+    if (!expandClassPathEntries(entries, r.baseDir.string(), r.project->files, &expanded, &why))
+        return fail(r, node.source(), "'" + key + "': " + why);
+    if (expanded != entries) {
+        out->clear();
+        for (const std::string& entry : expanded)
+            *out += (out->empty() ? "" : ";") + entry;
+    }
+    return true;
+}
+
 bool listText(Reader& r, const toml::node& node, const std::string& key, ValueKind kind, std::string* out)
 {
     std::string why;
     if (node.is_string()) {
         if (!listFromText(kind, node.as_string()->get(), out, &why))
             return fail(r, node.source(), "'" + key + "': " + why);
-        return true;
+        return kind != ValueKind::ClassPath || expandClassPath(r, node, key, out);
     }
     if (!node.is_array())
         return wrongType(r, node, inQuotes(key), "a string or an array of strings");
@@ -165,7 +184,7 @@ bool listText(Reader& r, const toml::node& node, const std::string& key, ValueKi
     }
     if (!listFromItems(kind, items, out, &why))
         return fail(r, node.source(), "'" + key + "': " + why);
-    return true;
+    return kind != ValueKind::ClassPath || expandClassPath(r, node, key, out);
 }
 
 bool flavourText(Reader& r, const toml::node& node, const std::string& key, std::string* out)
@@ -243,8 +262,12 @@ bool readNamedKey(Reader& r, const toml::node& node, const KeySpec& spec)
 
 bool unknownKey(Reader& r, const toml::key& key, const std::string& table)
 {
-    std::string path = table.empty() ? std::string(key.str()) : table + "." + std::string(key.str());
-    std::string hint = path == "texts.app_title" ? " (app_title is a top-level key)" : "";
+    std::string prefix = table.empty() ? "" : table + ".";
+    std::string path = prefix + std::string(key.str());
+    std::string nearest = nearestName(std::string(key.str()), knownKeyNames(table));
+    std::string hint = path == "texts.app_title" ? " (app_title is a top-level key)"
+                       : nearest.empty()         ? ""
+                                                 : "; did you mean '" + prefix + nearest + "'?";
     return fail(r, key.source(), "unknown key '" + path + "'" + hint);
 }
 
@@ -312,13 +335,67 @@ bool readRaw(Reader& r, const toml::node& node)
     return true;
 }
 
-// One item of included_files: "path" or { path = "...", name = "..." }.
-bool readIncludedItem(Reader& r, const toml::node& item, IncludedFile* file)
+// One file of included_files, under its name in the extraction directory.
+bool includeFile(Reader& r, const toml::node& item, const std::string& written, const fs::path& full,
+                 const std::string& name)
 {
-    std::string written;
+    IncludedFile file;
+    file.name = name;
+    file.path = full.string();
+    std::string why;
+    if (!checkIncludedName(file.name, &why))
+        return fail(r, item.source(), why);
+    std::error_code ec;
+    fs::file_status status = fs::status(full, ec);
+    if (written.empty() || !fs::exists(status))
+        return fail(r, item.source(), "included file '" + written + "' not found (looked for " +
+                                          fs::absolute(full, ec).lexically_normal().string() + ")");
+    if (!fs::is_regular_file(status))
+        return fail(r, item.source(), "included file '" + written + "' is not a regular file");
+    file.size = static_cast<int64_t>(fs::file_size(full, ec));
+    if (ec)
+        return fail(r, item.source(), "included file '" + written + "' cannot be read: " + ec.message());
+    for (const IncludedFile& earlier : r.project->files) {
+        if (sameFileName(earlier.name, file.name))
+            return fail(r, item.source(), "two included files are named '" + file.name + "'");
+    }
+    if (file.size == 0)
+        r.project->warnings.push_back("included file '" + file.name +
+                                      "' is empty; the launcher creates no file for it");
+    r.project->files.push_back(file);
+    return true;
+}
+
+// A pattern ("lib/*.jar") or a folder ("lib": the files directly in it), each
+// file under its own name, in the order of their paths.
+bool includeMatches(Reader& r, const toml::node& item, const std::string& written, bool folder, bool named)
+{
+    std::string what = folder ? "folder '" + written + "'" : "'" + written + "'";
+    if (named)
+        return fail(r, item.source(), "'included_files': " + what + " names several files, which cannot share one "
+                                      "'name'");
+    std::string pattern = folder ? written + "/*" : written;
+    std::vector<PatternMatch> matches;
+    std::string why;
+    if (!expandPattern(r.baseDir.string(), pattern, &matches, &why))
+        return fail(r, item.source(), "'included_files': '" + pattern + "' " + why);
+    if (matches.empty())
+        return fail(r, item.source(), "'included_files': " + what + (folder ? " holds no files" : " matches no file"));
+    for (const PatternMatch& match : matches) {
+        if (!includeFile(r, item, match.written, fs::path(match.path), fs::path(match.path).filename().string()))
+            return false;
+    }
+    return true;
+}
+
+// One item of included_files: "path" or { path = "...", name = "..." }; a path
+// may be a pattern or a folder.
+bool readIncludedItem(Reader& r, const toml::node& item)
+{
+    std::string written, name;
+    const toml::node* nameNode = nullptr;
     if (item.is_string()) {
         written = item.as_string()->get();
-        file->name = fs::path(written).filename().string();
     } else if (item.is_table()) {
         for (auto&& [key, value] : *item.as_table()) {
             if (key.str() != "path" && key.str() != "name")
@@ -330,27 +407,16 @@ bool readIncludedItem(Reader& r, const toml::node& item, IncludedFile* file)
         if (path == nullptr)
             return fail(r, item.source(), "an included_files table needs a 'path'");
         written = path->as_string()->get();
-        const toml::node* name = item.as_table()->get("name");
-        file->name = name != nullptr ? name->as_string()->get() : fs::path(written).filename().string();
+        nameNode = item.as_table()->get("name");
     } else {
         return wrongType(r, item, "an item of 'included_files'", "a string or a table");
     }
-    std::string why;
-    if (!checkIncludedName(file->name, &why))
-        return fail(r, item.source(), why);
     fs::path full = written.empty() ? fs::path() : r.baseDir / fs::path(written);
-    file->path = full.string();
     std::error_code ec;
-    fs::file_status status = fs::status(full, ec);
-    if (written.empty() || !fs::exists(status))
-        return fail(r, item.source(), "included file '" + written + "' not found (looked for " +
-                                          fs::absolute(full, ec).lexically_normal().string() + ")");
-    if (!fs::is_regular_file(status))
-        return fail(r, item.source(), "included file '" + written + "' is not a regular file");
-    file->size = static_cast<int64_t>(fs::file_size(full, ec));
-    if (ec)
-        return fail(r, item.source(), "included file '" + written + "' cannot be read: " + ec.message());
-    return true;
+    if (hasWildcards(written) || (!written.empty() && fs::is_directory(full, ec)))
+        return includeMatches(r, item, written, !hasWildcards(written), nameNode != nullptr);
+    name = nameNode != nullptr ? nameNode->as_string()->get() : fs::path(written).filename().string();
+    return includeFile(r, item, written, full, name);
 }
 
 bool readIncludedFiles(Reader& r, const toml::node& node)
@@ -358,17 +424,8 @@ bool readIncludedFiles(Reader& r, const toml::node& node)
     if (!node.is_array())
         return wrongType(r, node, inQuotes("included_files"), "an array");
     for (const toml::node& item : *node.as_array()) {
-        IncludedFile file;
-        if (!readIncludedItem(r, item, &file))
+        if (!readIncludedItem(r, item))
             return false;
-        for (const IncludedFile& earlier : r.project->files) {
-            if (sameFileName(earlier.name, file.name))
-                return fail(r, item.source(), "two included files are named '" + file.name + "'");
-        }
-        if (file.size == 0)
-            r.project->warnings.push_back("included file '" + file.name +
-                                          "' is empty; the launcher creates no file for it");
-        r.project->files.push_back(file);
     }
     std::string why;
     return writeIncludedEntries(r.project, &why) || fail(r, node.source(), "'included_files' " + why);
@@ -430,15 +487,18 @@ bool checkAcrossEntries(Reader& r)
 
 bool readTopLevel(Reader& r, const toml::table& top)
 {
+    // The included files first: class path patterns look for them.
+    if (const toml::node* files = top.get("included_files"); files != nullptr && !readIncludedFiles(r, *files))
+        return false;
     for (auto&& [key, value] : top) {
         std::string name(key.str());
         bool ok = true;
+        if (name == "included_files")
+            continue;
         if (name == "messages" || name == "texts")
             ok = readKeyTable(r, value, name);
         else if (name == "raw")
             ok = readRaw(r, value);
-        else if (name == "included_files")
-            ok = readIncludedFiles(r, value);
         else if (name == "include_runtime_jar")
             ok = readIncludeRuntimeJar(r, value);
         else if (name == "console")
