@@ -35,6 +35,10 @@ uint32_t fakeSectionTable(bool pe32Plus);
 uint32_t fakePayloadStart(const FakePe& pe);
 Bytes makeFakePe(const FakePe& pe = FakePe());
 
+// The PE checksum of a file, computed the way pefile and imagehlp do (32-bit
+// words with carry, folded), independently of kvellpack's own summing.
+uint32_t referenceChecksum(const Bytes& file, size_t checksumOffset);
+
 // A fresh directory under /tmp, removed with everything in it afterwards.
 struct ScratchDir : ::testing::Test {
     std::string dir;

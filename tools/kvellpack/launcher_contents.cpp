@@ -117,6 +117,7 @@ bool readLauncher(const std::string& path, LauncherContents* contents, std::stri
     if (ok) {
         readIncludedRuntime(file, contents);
         readSignature(file, contents);
+        readLauncherResources(file, contents->layout.payloadStart, &contents->resources);
     }
     return ok;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fs/wide.h"
+#include "resource_settings.h"
 
 namespace kvellpack {
 
@@ -31,6 +32,7 @@ struct Project {
     std::vector<IncludedFile> files;     // in Payload order
     bool includeRuntimeJar = true;       // kvellpack appends kvell-runtime.jar unless listed
     RuntimeSource runtime;
+    ResourceSettings resources;          // [resources]: icon, version information, manifest
     std::vector<std::string> warnings;
 };
 

@@ -140,6 +140,7 @@ std::string describeLauncher(const std::string& path, const LauncherContents& co
     std::string out = line("Launcher " + path + formatText(" (%lld bytes)", static_cast<long long>(contents.fileSize)));
     out += line(formatText("Payload at offset %lld, after the last of %d sections",
                        static_cast<long long>(contents.layout.payloadStart), contents.layout.sectionCount));
+    out += describeResources(contents.resources);
     out += line(formatText("String entries: %zu", contents.store.strings.size()));
     for (const auto& [id, text] : contents.store.strings) {
         out += entryLine(EntrySpace::String, id, utf8FromCp1252(text));
