@@ -147,12 +147,15 @@ TEST_F(Pack, TrailingDataAndTheSignatureEntryOfTheStubAreDropped)
 
     Bytes out = readBytes(path("out.exe"));
     ASSERT_EQ(static_cast<int64_t>(out.size()), expectedSize(fakePayloadStart(pe)));
-    EXPECT_EQ(getLe32At(out, kFakeChecksumOffset), 0u);
+    // The checksum is the new file's, not the stub's.
+    EXPECT_EQ(getLe32At(out, kFakeChecksumOffset), referenceChecksum(out, kFakeChecksumOffset));
+    EXPECT_NE(getLe32At(out, kFakeChecksumOffset), pe.checksum);
     EXPECT_EQ(getLe32At(out, fakeSecurityEntryOffset(true)), 0u);
     EXPECT_EQ(getLe32At(out, fakeSecurityEntryOffset(true) + 4), 0u);
     // Everything else before the Payload is the stub's.
-    for (uint32_t field : {kFakeChecksumOffset, fakeSecurityEntryOffset(true), fakeSecurityEntryOffset(true) + 4})
+    for (uint32_t field : {fakeSecurityEntryOffset(true), fakeSecurityEntryOffset(true) + 4})
         putLe32At(stub, field, 0);
+    putLe32At(stub, kFakeChecksumOffset, getLe32At(out, kFakeChecksumOffset));
     EXPECT_TRUE(std::equal(stub.begin(), stub.begin() + fakePayloadStart(pe), out.begin()));
 }
 

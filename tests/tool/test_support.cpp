@@ -186,6 +186,25 @@ void writeJar(const std::string& path, const std::string& manifest, bool deflate
                              deflated));
 }
 
+uint32_t referenceChecksum(const Bytes& file, size_t checksumOffset)
+{
+    uint64_t sum = 0;
+    for (size_t at = 0; at < file.size(); at += 4) {
+        if (at == checksumOffset)
+            continue;
+        uint32_t word = 0;
+        for (size_t i = 0; i < 4 && at + i < file.size(); ++i)
+            word |= static_cast<uint32_t>(file[at + i]) << (8 * i);
+        sum = (sum & 0xFFFFFFFF) + word + (sum >> 32);
+        if (sum > 0xFFFFFFFF)
+            sum = (sum & 0xFFFFFFFF) + (sum >> 32);
+    }
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    sum = sum + (sum >> 16);
+    sum &= 0xFFFF;
+    return static_cast<uint32_t>(sum + file.size());
+}
+
 void ScratchDir::SetUp()
 {
     char name[] = "/tmp/kvellpack_test_XXXXXX";

@@ -42,6 +42,9 @@ Bytes makeFakePe(const FakePe& pe = FakePe());
 Bytes makeZip(const std::vector<std::pair<std::string, std::string>>& entries, bool deflated);
 // A jar whose manifest is the given text.
 void writeJar(const std::string& path, const std::string& manifest, bool deflated = true);
+// The PE checksum of a file, computed the way pefile and imagehlp do (32-bit
+// words with carry, folded), independently of kvellpack's own summing.
+uint32_t referenceChecksum(const Bytes& file, size_t checksumOffset);
 
 // A fresh directory under /tmp, removed with everything in it afterwards.
 struct ScratchDir : ::testing::Test {

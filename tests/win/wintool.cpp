@@ -27,6 +27,10 @@
 //                                  fills the file-open dialog of that title and
 //                                  presses Open; fails unless it then closes
 //
+// A program's resources (wintool_resources.cpp):
+//
+//   wintool.exe resources EXE      its version information and icon 1001 as JSON
+//
 // and, to check runner.exe itself:
 //
 //   wintool.exe command-line       GetCommandLineW
@@ -42,6 +46,7 @@
 // Exit code 0 on success, 1 when the call failed, 2 on bad usage.
 #include <windows.h>
 
+#include "wintool_resources.h"
 #include "wintool_windows.h"
 
 #include <cstdio>
@@ -115,6 +120,8 @@ int wmain(int argc, wchar_t** argv)
     if (argc == 6 && std::wcscmp(argv[1], L"choose-file") == 0)
         return chooseFileCommand(static_cast<DWORD>(_wtoi(argv[2])), argv[3], argv[4],
                                  static_cast<DWORD>(_wtoi(argv[5])));
+    if (argc == 3 && std::wcscmp(argv[1], L"resources") == 0)
+        return resourcesCommand(argv[2]);
     if (argc >= 2 && std::wcscmp(argv[1], L"command-line") == 0)
         return print(GetCommandLineW());
     if (argc == 3 && std::wcscmp(argv[1], L"env") == 0) {
@@ -172,6 +179,6 @@ int wmain(int argc, wchar_t** argv)
                          "env NAME | cwd | exit N | sleep SECONDS | run-self REST | box STYLE CAPTION TEXT... | "
                          "window TITLE state|minimize|close | wait-window PID CLASS TITLE TIMEOUT_MS [visible] | "
                          "dump HWND [POINTS FACE] | click HWND ID | key HWND enter|escape | close HWND | "
-                         "choose-file PID TITLE PATH TIMEOUT_MS\n");
+                         "choose-file PID TITLE PATH TIMEOUT_MS | resources EXE\n");
     return 2;
 }

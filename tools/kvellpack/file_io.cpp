@@ -33,7 +33,8 @@ bool writeAll(const FileHandle& file, const void* buffer, size_t size)
     return true;
 }
 
-CopyResult copyBytes(const FileHandle& from, const FileHandle& to, int64_t size, unsigned char xorByte)
+CopyResult copyBytes(const FileHandle& from, const FileHandle& to, int64_t size, unsigned char xorByte,
+                     const WrittenChunk& written)
 {
     std::vector<unsigned char> buffer(64 * 1024);
     while (size > 0) {
@@ -49,6 +50,8 @@ CopyResult copyBytes(const FileHandle& from, const FileHandle& to, int64_t size,
         }
         if (!writeAll(to, buffer.data(), got))
             return CopyResult::WriteFailed;
+        if (written)
+            written(buffer.data(), got);
         size -= got;
     }
     return CopyResult::Ok;

@@ -4,6 +4,7 @@
 
 #include "key_table.h"
 #include "report.h"
+#include "resource_keys.h"
 
 namespace kvellpack {
 
@@ -116,7 +117,7 @@ std::string describeKeys()
         if (key.detail[0] != 0)
             out += std::string(kSummaryColumn, ' ') + key.detail + "\n";
     }
-    return out;
+    return out + describeResourceKeys();
 }
 
 }  // namespace kvellpack

@@ -115,6 +115,7 @@ bool readLauncher(const std::string& path, LauncherContents* contents, std::stri
         readIncludedRuntime(file, contents);
         contents->signatureOffset = stub.securitySize != 0 ? stub.securityOffset : 0;
         contents->signatureSize = stub.securitySize;
+        readLauncherResources(file, contents->layout.payloadStart, &contents->resources);
     }
     return ok;
 }

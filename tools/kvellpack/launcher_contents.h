@@ -6,6 +6,7 @@
 
 #include "payload/config_store.h"
 #include "payload/payload_reader.h"
+#include "resource_report.h"
 #include "runtime_archive.h"
 
 namespace kvellpack {
@@ -34,6 +35,7 @@ struct LauncherContents {
     IncludedRuntime runtime;
     uint32_t signatureOffset = 0;  // 0 when the file carries no signature
     uint32_t signatureSize = 0;
+    LauncherResources resources;
 };
 
 // False, with *error, when the file cannot be opened or its Payload is damaged.

@@ -18,6 +18,7 @@
 #include "project_file.h"
 #include "project_init.h"
 #include "report.h"
+#include "resource_report.h"
 #include "runtime_jar.h"
 #include "stub_choice.h"
 
@@ -79,6 +80,10 @@ int runPack(const std::string& projectPath, const std::string& stubPath, const s
         return reportError(error);
     if (!runtimeNote.empty())
         std::printf("kvellpack: %s\n", runtimeNote.c_str());
+    if (project.resources.any())
+        std::printf("kvellpack: resources: %s\n", kvellpack::packedResourcesNote(project.resources).c_str());
+    else if (result.replacedResources)
+        std::printf("kvellpack: the resources of the earlier packing were taken out: the launcher has the stub's own\n");
     std::string added = jarAddedFrom.empty() ? "" : " (" + std::string(kvellpack::kRuntimeJarName) + " added from " +
                                                         jarAddedFrom + ")";
     std::printf("kvellpack: wrote %s (%lld bytes): %zu string entries, %zu wide entries, %zu included files%s; "

@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "file_io.h"
+#include "launcher_head.h"
+#include "pe_checksum.h"
 #include "pe_stub.h"
 #include "payload/payload_reader.h"
 #include "payload/scramble.h"
@@ -32,31 +34,26 @@ int64_t payloadSize(const Project& project, size_t entriesSize)
     return size;
 }
 
-// The stub up to the Payload position, with the header fields that describe the
-// old file cleared: a signature over other bytes, and a checksum of other bytes.
-bool copyStub(const FileHandle& stub, const StubLayout& layout, const FileHandle& out, std::string* error)
+// Everything written goes through the checksum as well.
+bool writeSummed(const FileHandle& out, const std::vector<unsigned char>& bytes, PeChecksum* sum)
 {
-    if (!seekFile(stub, 0) || copyBytes(stub, out, layout.payloadStart, 0) != CopyResult::Ok)
-        return fail(error, "cannot copy the stub");
-    const unsigned char zeros[8] = {0};
-    bool ok = seekFile(out, layout.checksumOffset) && writeAll(out, zeros, 4);
-    if (ok && layout.securityEntryOffset >= 0)
-        ok = seekFile(out, layout.securityEntryOffset) && writeAll(out, zeros, 8);
-    return (ok && seekFile(out, layout.payloadStart)) || fail(error, "cannot write the launcher's headers");
+    addToChecksum(sum, bytes.data(), bytes.size());
+    return writeAll(out, bytes.data(), bytes.size());
 }
 
 // One record: the size, then the file's bytes XOR-ed with the scrambling byte,
 // streamed so that large runtimes never sit in memory.
-bool writeIncludedFile(const IncludedFile& file, const FileHandle& out, std::string* error)
+bool writeIncludedFile(const IncludedFile& file, const FileHandle& out, PeChecksum* sum, std::string* error)
 {
     std::vector<unsigned char> size;
     appendLe64(size, static_cast<uint64_t>(file.size));
-    if (!writeAll(out, size.data(), size.size()))
+    if (!writeSummed(out, size, sum))
         return fail(error, "cannot write the record of '" + file.name + "'");
     FileHandle in = openFileRead(file.path.c_str());
     if (!isOpen(in))
         return fail(error, "cannot open included file '" + file.path + "'");
-    CopyResult copied = copyBytes(in, out, file.size, kScrambleByte);
+    CopyResult copied = copyBytes(in, out, file.size, kScrambleByte,
+                                  [sum](const unsigned char* bytes, size_t n) { addToChecksum(sum, bytes, n); });
     unsigned char extra = 0;
     uint32_t more = 0;
     bool grew = copied == CopyResult::Ok && readFileBytes(in, &extra, 1, &more) && more > 0;
@@ -67,18 +64,24 @@ bool writeIncludedFile(const IncludedFile& file, const FileHandle& out, std::str
     return true;
 }
 
-bool writeLauncher(const FileHandle& stub, const StubLayout& layout, const Project& project,
+// The head, the entries, the files; then the checksum of it all goes into the
+// field that the head left zero.
+bool writeLauncher(const LauncherHead& head, int64_t checksumOffset, const Project& project,
                    const std::vector<unsigned char>& entries, const FileHandle& out, std::string* error)
 {
-    if (!copyStub(stub, layout, out, error))
-        return false;
-    if (!writeAll(out, entries.data(), entries.size()))
+    PeChecksum sum;
+    if (!writeSummed(out, head.bytes, &sum))
+        return fail(error, "cannot write the launcher's headers");
+    if (!writeSummed(out, entries, &sum))
         return fail(error, "cannot write the configuration entries");
     for (const IncludedFile& file : project.files) {
-        if (!writeIncludedFile(file, out, error))
+        if (!writeIncludedFile(file, out, &sum, error))
             return false;
     }
-    return true;
+    std::vector<unsigned char> checksum;
+    appendLe32(checksum, finishChecksum(sum));
+    return (seekFile(out, checksumOffset) && writeAll(out, checksum.data(), checksum.size())) ||
+           fail(error, "cannot write the launcher's checksum");
 }
 
 // The finished temporary file becomes the output, executable like the stub.
@@ -131,8 +134,12 @@ bool packLauncher(const std::string& stubPath, const Project& project, const std
     if (!isKvellStub(stub, layout))
         return fail(error, "stub '" + stubPath + "' is not a kvell launcher (it has no " KVELL_STUB_SECTION
                            " section); pack onto kvell.exe or a launcher packed from it");
+    LauncherHead head;
+    if (!buildLauncherHead(stub, layout, project.resources, &head, &why))
+        return fail(error, "stub '" + stubPath + "' " + why);
+    int64_t payloadStart = static_cast<int64_t>(head.bytes.size());
     std::vector<unsigned char> entries = encodeEntries(project);
-    int64_t total = layout.payloadStart + payloadSize(project, entries.size());
+    int64_t total = payloadStart + payloadSize(project, entries.size());
     if (total > kMaxLauncherSize) {
         return fail(error, "the launcher would be " + std::to_string(total) +
                                " bytes; it reads its Payload with 32-bit positions and must stay below 2 GiB");
@@ -141,7 +148,7 @@ bool packLauncher(const std::string& stubPath, const Project& project, const std
     FileHandle out = createFileWrite(temp.c_str());
     if (!isOpen(out))
         return fail(error, "cannot write '" + outPath + "'");
-    bool ok = writeLauncher(stub, layout, project, entries, out, error);
+    bool ok = writeLauncher(head, layout.checksumOffset, project, entries, out, error);
     // Closed before the output replaces its target (Windows renames no open file).
     out.reset();
     stub.reset();
@@ -149,10 +156,11 @@ bool packLauncher(const std::string& stubPath, const Project& project, const std
         deleteFileAt(temp.c_str());
         return false;
     }
-    result->payloadStart = layout.payloadStart;
+    result->payloadStart = payloadStart;
     result->fileSize = total;
     result->droppedBytes = layout.fileSize - layout.payloadStart;
     result->droppedSignature = layout.securitySize != 0;
+    result->replacedResources = head.replacedResources;
     return true;
 }
 

@@ -1,5 +1,6 @@
-// Writing a launcher: the stub up to the end of its last section, then the
-// Payload (entries and included files).
+// Writing a launcher: the stub up to the end of its last section (with the
+// project's resources, see launcher_head.h), then the Payload (entries and
+// included files).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,6 +21,7 @@ struct PackResult {
     int64_t fileSize = 0;
     int64_t droppedBytes = 0;     // what followed the last section in the stub
     bool droppedSignature = false;
+    bool replacedResources = false;  // the stub carried an earlier packing's resource section
 };
 
 // Writes outPath through a temporary file beside it, so the stub may be the

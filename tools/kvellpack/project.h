@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fs/wide.h"
+#include "resource_settings.h"
 
 namespace kvellpack {
 
@@ -32,6 +33,7 @@ struct Project {
     bool includeRuntimeJar = true;       // kvellpack appends kvell-runtime.jar unless listed
     int console = -1;                    // the console stub kvellc.exe: 1 yes, 0 no, -1 by the program's kind
     RuntimeSource runtime;
+    ResourceSettings resources;          // [resources]: icon, version information, manifest
     std::vector<std::string> warnings;
 };
 

@@ -18,6 +18,7 @@
 #include "key_suggestion.h"
 #include "key_table.h"
 #include "list_values.h"
+#include "resource_keys.h"
 #include "runtime_download.h"
 #include "toml_guard.h"
 #include "version_limits.h"
@@ -503,6 +504,8 @@ bool readTopLevel(Reader& r, const toml::table& top)
             ok = readIncludeRuntimeJar(r, value);
         else if (name == "console")
             ok = readConsole(r, value);
+        else if (name == kResourcesTable)
+            ok = readResourceKeys(value, r.label, r.baseDir.string(), &r.project->resources, &r.error);
         else if (name == kRuntimeDirKey || name == kRuntimeArchiveKey)
             ok = readRuntimeSource(r, name, value);
         else if (const KeySpec* spec = findKey("", name))

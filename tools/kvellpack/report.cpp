@@ -145,6 +145,7 @@ std::string describeLauncher(const std::string& path, const LauncherContents& co
     out += line(subsystem == kSubsystemConsole   ? "Stub: kvellc.exe (console subsystem)"
                 : subsystem == kSubsystemWindows ? "Stub: kvell.exe (Windows subsystem)"
                                                  : formatText("Stub: subsystem %u", subsystem));
+    out += describeResources(contents.resources);
     out += line(formatText("String entries: %zu", contents.store.strings.size()));
     for (const auto& [id, text] : contents.store.strings) {
         out += entryLine(EntrySpace::String, id, utf8FromCp1252(text));
