@@ -1,3 +1,4 @@
+#include "payload/stub_marker.h"
 #include "resource_fixtures.h"
 
 #include <cstring>
@@ -85,6 +86,11 @@ Bytes makeImage(int sections)
         for (size_t at = 0x200 * static_cast<size_t>(i + 1); at < 0x200 * static_cast<size_t>(i + 1) + 0x180; ++at)
             b[at] = static_cast<unsigned char>(at * 13 + i);
     }
+    // The last section is the launcher's marker, so that kvellpack takes the image for a stub.
+    size_t last = 0x188 + 40 * static_cast<size_t>(sections - 1);
+    std::memset(&b[last], 0, 8);
+    std::memcpy(&b[last], KVELL_STUB_SECTION, sizeof KVELL_STUB_SECTION - 1);
+    std::memcpy(&b[0x200 * static_cast<size_t>(sections)], KVELL_STUB_MARKER, sizeof KVELL_STUB_MARKER - 1);
     return b;
 }
 

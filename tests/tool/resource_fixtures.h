@@ -16,7 +16,8 @@ Bytes makeIco(const std::vector<std::pair<int, Bytes>>& images);
 
 // A PE32+ image without resources: headers up to 0x200 (the section table at
 // 0x188), sections of 0x200 bytes at 0x200, 0x400, ..., one page apart in
-// memory. Two sections leave room for exactly one more header, three none.
+// memory, the last one the launcher's marker section. Two sections leave room
+// for exactly one more header, three none.
 Bytes makeImage(int sections);
 constexpr size_t kImageOptionalHeader = 0x98;
 

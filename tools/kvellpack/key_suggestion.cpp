@@ -21,6 +21,7 @@ constexpr StructuralKey kStructuralKeys[] = {
     {"", "included_files"},
     {"", "include_runtime_jar"},
     {"", "console"},
+    {"", "resources"},
     {"", "runtime_dir"},
     {"", "runtime_archive"},
     {"raw", "strings"},
