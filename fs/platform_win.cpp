@@ -552,3 +552,31 @@ bool sameFileNameIgnoringCase(const WideString& a, const WideString& b)
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
 }
+
+struct ThreadLock::State {
+    SRWLOCK lock = SRWLOCK_INIT;
+};
+ThreadLock::ThreadLock() : state_(std::make_unique<State>()) {}
+ThreadLock::~ThreadLock() = default;
+void ThreadLock::lock()
+{
+    AcquireSRWLockExclusive(&state_->lock);
+}
+void ThreadLock::unlock()
+{
+    ReleaseSRWLockExclusive(&state_->lock);
+}
+
+struct ThreadCondition::State {
+    CONDITION_VARIABLE condition = CONDITION_VARIABLE_INIT;
+};
+ThreadCondition::ThreadCondition() : state_(std::make_unique<State>()) {}
+ThreadCondition::~ThreadCondition() = default;
+void ThreadCondition::wait(ThreadLock& lock)
+{
+    SleepConditionVariableSRW(&state_->condition, &lock.state_->lock, INFINITE, 0);
+}
+void ThreadCondition::wakeOne()
+{
+    WakeConditionVariable(&state_->condition);
+}
