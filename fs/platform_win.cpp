@@ -39,8 +39,13 @@ FileHandle openFileRead(const char* path)
 
 FileHandle createFileWrite(const char* path)
 {
-    return fromHandle(
-        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A new file first: for CREATE_ALWAYS Wine truncates even a new file, and
+    // on ext4 closing a truncated file starts writing all its data out (75 ms
+    // for a runtime's 128 MB modules file). Only an existing one is replaced.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+        file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return fromHandle(file);
 }
 
 bool seekFile(const FileHandle& file, int64_t position)

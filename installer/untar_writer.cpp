@@ -10,9 +10,13 @@
 #include "fs/text_buffer.h"
 
 namespace {
-// Under Wine a thread costs over 1 MiB already: the ring stays small.
-constexpr size_t kRing = 256 * 1024;
+// Under Wine a thread costs about 1 MiB already: the ring stays small. But
+// zlib hands out what it inflated 256 KiB at a time (its output buffer), and
+// such a burst with its record heads must fit whole, or the reader waits for
+// the writer at every burst.
+constexpr size_t kRing = 320 * 1024;
 constexpr size_t kAlign = 8;
+// One gzread and one WriteFile per data record.
 constexpr size_t kMostData = 64 * 1024;
 // Rather wait for the writer than read in crumbs.
 constexpr size_t kLeastData = 16 * 1024;
@@ -124,7 +128,7 @@ unsigned char* UntarWriter::room(size_t need, size_t want, size_t* got)
             return ring_.get() + at;
         }
         if (writerWaits_)
-            queuedMore_.wakeOne();  // a skipped end waits for it too
+            queuedMore_.wakeOne();  // asleep with records short of the wake mark
         readerWaits_ = true;
         freedRoom_.wait(lock_);
         readerWaits_ = false;

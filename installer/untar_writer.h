@@ -2,7 +2,7 @@
 // and the log lines, on a thread of its own in the order they were queued,
 // while the reading thread inflates what comes next. Under Wine each create,
 // write and close is a round trip to wineserver; behind the inflating they
-// cost next to nothing. Queue and buffers share one 256 KiB ring; a full
+// cost next to nothing. Queue and buffers share one 320 KiB ring; a full
 // ring makes the reader wait.
 #pragma once
 #include <atomic>
