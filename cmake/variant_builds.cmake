@@ -52,7 +52,7 @@ foreach(source IN LISTS _kvell_fuzzers)
 endforeach()
 
 kvell_variant_build(tsan kvell_tsan_tests)
-foreach(suite LogTest LogThreads)
+foreach(suite LogTest LogThreads Untar)
   add_test(NAME tsan.${suite}
     COMMAND ${CMAKE_BINARY_DIR}/tsan/tests/tsan/kvell_tsan_tests --gtest_filter=${suite}.*)
   set_tests_properties(tsan.${suite} PROPERTIES LABELS tsan ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1")

@@ -173,3 +173,36 @@ WideString commandLineWide();
 // Whether a case-insensitive file system takes a and b for one file name:
 // equal ignoring letter case, non-ASCII letters included.
 bool sameFileNameIgnoringCase(const WideString& a, const WideString& b);
+
+// ---- threads -------------------------------------------------------------
+// A lock and conditions for threads that hand work to each other. On Windows
+// an SRW lock and condition variables: under Wine they wait without a round
+// trip to wineserver, unlike the C++ library's (winpthreads' semaphores).
+class ThreadLock {
+public:
+    ThreadLock();
+    ~ThreadLock();
+    ThreadLock(const ThreadLock&) = delete;
+    ThreadLock& operator=(const ThreadLock&) = delete;
+    void lock();
+    void unlock();
+
+private:
+    friend class ThreadCondition;
+    struct State;
+    std::unique_ptr<State> state_;
+};
+class ThreadCondition {
+public:
+    ThreadCondition();
+    ~ThreadCondition();
+    ThreadCondition(const ThreadCondition&) = delete;
+    ThreadCondition& operator=(const ThreadCondition&) = delete;
+    // Called holding lock: releases it until woken (or spuriously), then takes it again.
+    void wait(ThreadLock& lock);
+    void wakeOne();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};

@@ -4,6 +4,8 @@
 #include "fs/platform.h"
 
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -467,4 +469,34 @@ bool sameFileNameIgnoringCase(const WideString& a, const WideString& b)
             return false;
     }
     return true;
+}
+
+struct ThreadLock::State {
+    std::mutex mutex;
+};
+ThreadLock::ThreadLock() : state_(std::make_unique<State>()) {}
+ThreadLock::~ThreadLock() = default;
+void ThreadLock::lock()
+{
+    state_->mutex.lock();
+}
+void ThreadLock::unlock()
+{
+    state_->mutex.unlock();
+}
+
+struct ThreadCondition::State {
+    std::condition_variable condition;
+};
+ThreadCondition::ThreadCondition() : state_(std::make_unique<State>()) {}
+ThreadCondition::~ThreadCondition() = default;
+void ThreadCondition::wait(ThreadLock& lock)
+{
+    std::unique_lock<std::mutex> held(lock.state_->mutex, std::adopt_lock);
+    state_->condition.wait(held);
+    held.release();  // still held: the caller's
+}
+void ThreadCondition::wakeOne()
+{
+    state_->condition.notify_one();
 }

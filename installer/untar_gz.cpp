@@ -11,6 +11,7 @@
 #include "fs/platform.h"
 #include "fs/text_buffer.h"
 #include "installer/progress.h"
+#include "installer/untar_writer.h"
 #include "payload/tar_header.h"
 #include "payload/temp_dir.h"
 
@@ -19,7 +20,6 @@ using Clock = std::chrono::steady_clock;
 
 // Fewer, larger reads: 5 to 9% faster on a runtime archive than zlib's 8 KiB default.
 constexpr unsigned kGzBufferSize = 128 * 1024;
-constexpr unsigned kCopyChunk = 32768;
 constexpr int64_t kBlock = kTarBlockSize;
 // zlib counts positions in z_off_t, a 32-bit long on Windows: past it its
 // seeks and positions would wrap, so the archive ends there.
@@ -47,37 +47,27 @@ void sendProgress(gzFile gz, Progress& progress)
     progress.last = Clock::now();
 }
 
-// Copies the entry's size bytes from the archive into a new file at path.
-bool extractTarEntry(gzFile gz, const char* path, const char* name, int32_t size, Progress& progress)
+// Hands the entry's size bytes from the archive to the writer, for a new file
+// at path. The log lines of every failure come out in the writer's order.
+bool extractTarEntry(gzFile gz, UntarWriter& writer, const char* path, const char* name, int32_t size,
+                     Progress& progress)
 {
-    logInfo("extracting %s (size %d)", name, static_cast<int>(size));
-    FileHandle out = createFileWrite(path);
-    if (!isOpen(out)) {
-        char message[kTextBufferSize];
-        formatBounded(message, sizeof message, "Could not open file %s\n", name);
-        logError("%s", message);
-        fatalError(message);
-    }
-    unsigned char buffer[kCopyChunk];
+    writer.openFile(path, name, size);
     int32_t count = 0;
-    while (count < size) {
-        unsigned want = size - count < static_cast<int32_t>(kCopyChunk) ? static_cast<unsigned>(size - count) : kCopyChunk;
-        int got = gzread(gz, buffer, want);
+    while (count < size && !writer.failed()) {
+        uint32_t room = 0;
+        unsigned char* buffer = writer.dataRoom(static_cast<uint32_t>(size - count), &room);
+        int got = gzread(gz, buffer, room);
         if (got <= 0)
             break;
-        uint32_t written = 0;
-        if (!writeFileBytes(out, buffer, static_cast<uint32_t>(got), &written)) {
-            logError("stream error");
-            return false;
-        }
-        count += static_cast<int32_t>(written);
-        if (written < static_cast<uint32_t>(got))
-            break;
+        writer.appendData(static_cast<uint32_t>(got));
+        count += got;
         if (progress.dialog != nullptr && Clock::now() - progress.last > kProgressInterval)
             sendProgress(gz, progress);
     }
+    writer.closeFile();
     if (count < size) {
-        logError("sizes don't match: %d, %d", static_cast<int>(count), static_cast<int>(size));
+        writer.logErrorLater("sizes don't match: %d, %d", static_cast<int>(count), static_cast<int>(size));
         return false;
     }
     return true;
@@ -85,12 +75,12 @@ bool extractTarEntry(gzFile gz, const char* path, const char* name, int32_t size
 
 // No header where one was due. zlib reports a gzip stream cut short only
 // through gzerror, and a skip past the end only through the position it reached.
-bool endOfArchive(gzFile gz, int64_t headerPosition, bool wroteFile)
+bool endOfArchive(gzFile gz, UntarWriter& writer, int64_t headerPosition, bool wroteFile)
 {
     int error = Z_OK;
     gzerror(gz, &error);
     if (error == Z_BUF_ERROR || gztell(gz) != headerPosition || !wroteFile) {
-        logError("unexpected eof");
+        writer.logErrorLater("unexpected eof");
         return false;
     }
     return true;
@@ -99,68 +89,72 @@ bool endOfArchive(gzFile gz, int64_t headerPosition, bool wroteFile)
 enum class HeaderRead { Whole, Nothing, Failed };
 
 // Never a part: what a short read leaves in header is not a header.
-HeaderRead readHeader(gzFile gz, unsigned char* header)
+HeaderRead readHeader(gzFile gz, UntarWriter& writer, unsigned char* header)
 {
     int got = gzread(gz, header, kTarBlockSize);
     if (got < 0) {
-        logError("gzread failed");
+        writer.logErrorLater("gzread failed");
         return HeaderRead::Failed;
     }
     if (got == 0)
         return HeaderRead::Nothing;
     if (got < static_cast<int>(kTarBlockSize)) {
-        logError("unexpected eof");
+        writer.logErrorLater("unexpected eof");
         return HeaderRead::Failed;
     }
     return HeaderRead::Whole;
 }
 
-bool entryPath(const unsigned char* header, bool directory, const char* targetDir, char* path, char* name)
+bool entryPath(UntarWriter& writer, const unsigned char* header, bool directory, const char* targetDir, char* path,
+               char* name)
 {
     TarNameFault fault = tarEntryName(header, directory, kPathSeparator, name);
     if (fault != TarNameFault::None) {
-        logError("refused entry name %.100s: it %s", reinterpret_cast<const char*>(header), tarNameFaultText(fault));
+        writer.logErrorLater("refused entry name %.100s: it %s", reinterpret_cast<const char*>(header),
+                             tarNameFaultText(fault));
         return false;
     }
     if (!joinPath(path, kTextBufferSize, targetDir, name)) {
-        logError("entry path too long: %s", name);
+        writer.logErrorLater("entry path too long: %s", name);
         return false;
     }
     return true;
 }
 
-bool skipBytes(gzFile gz, int64_t count, const char* failure)
+bool skipBytes(gzFile gz, UntarWriter& writer, int64_t count, const char* failure)
 {
     if (count > 0 && gzseek(gz, static_cast<z_off_t>(count), SEEK_CUR) == -1) {
-        logError("%s", failure);
+        writer.logErrorLater("%s", failure);
         return false;
     }
     return true;
 }
 
-bool untarEntries(gzFile gz, const char* targetDir, Progress& progress)
+// Every error line goes through the writer: it logs them in order with its
+// own, and none that follows a failure of its own.
+bool untarEntries(gzFile gz, UntarWriter& writer, const char* targetDir, Progress& progress)
 {
     unsigned char header[kTarBlockSize];
     bool wroteFile = false;
     int64_t position = 0;  // uncompressed offset of the next header
-    for (;;) {
-        HeaderRead read = readHeader(gz, header);
+    while (!writer.failed()) {
+        HeaderRead read = readHeader(gz, writer, header);
         if (read != HeaderRead::Whole)
-            return read == HeaderRead::Nothing && endOfArchive(gz, position, wroteFile);
+            return read == HeaderRead::Nothing && endOfArchive(gz, writer, position, wroteFile);
         if (!hasUstarMagic(header)) {
             if (!wroteFile)
-                logError("no magic number");
+                writer.logErrorLater("no magic number");
             return wroteFile;
         }
         int32_t entrySize = 0;
         if (!parseTarSize(header, &entrySize)) {
-            logError("damaged size field in the header of %.100s", reinterpret_cast<const char*>(header));
+            writer.logErrorLater("damaged size field in the header of %.100s", reinterpret_cast<const char*>(header));
             return false;
         }
         int64_t padding = (kBlock - entrySize % kBlock) % kBlock;
         int64_t next = position + kBlock + entrySize + padding;
         if (next > kMaxPosition) {
-            logError("archive larger than %lld bytes", static_cast<long long>(kMaxPosition));
+            writer.logErrorLater("archive larger than %lld bytes", static_cast<long long>(kMaxPosition));
             return false;
         }
         int64_t size = entrySize;  // left to skip
@@ -168,28 +162,29 @@ bool untarEntries(gzFile gz, const char* targetDir, Progress& progress)
         if (type == kTarDirectory || type == kTarRegularFile) {
             char path[kTextBufferSize];
             char name[kTarNameSize + 1];
-            if (!entryPath(header, type == kTarDirectory, targetDir, path, name))
+            if (!entryPath(writer, header, type == kTarDirectory, targetDir, path, name))
                 return false;
             if (type == kTarRegularFile) {
                 sendProgress(gz, progress);
-                if (!extractTarEntry(gz, path, name, entrySize, progress)) {
-                    logError("extract file failed");
+                if (!extractTarEntry(gz, writer, path, name, entrySize, progress)) {
+                    writer.logErrorLater("extract file failed");
                     return false;
                 }
                 wroteFile = true;
                 size = 0;  // copied
             } else {
-                createDirectoryAt(path);  // may exist; a file below that fails says so
+                writer.createDirectory(path);
             }
         }
         // What was not copied is skipped: links, extended headers, GNU long
         // names, the old NUL type, the (unused) data of a directory.
-        if (!skipBytes(gz, size, "gzseek 2 failed"))
+        if (!skipBytes(gz, writer, size, "gzseek 2 failed"))
             return false;
-        if (!skipBytes(gz, padding, "gzseek 3 failed"))
+        if (!skipBytes(gz, writer, padding, "gzseek 3 failed"))
             return false;
         position = next;
     }
+    return false;  // the writer has logged why
 }
 } // namespace
 
@@ -202,7 +197,13 @@ bool untarGz(const char* archive, const char* targetDir, void* dialog, int64_t t
     } else {
         gzbuffer(gz.get(), kGzBufferSize);
         Progress progress{dialog, totalSize, Clock::now()};
-        done = untarEntries(gz.get(), targetDir, progress);
+        UntarWriter writer;
+        done = untarEntries(gz.get(), writer, targetDir, progress);
+        // Everything queued is done, every file closed: a caller that fails
+        // may remove the tree, and nothing is written into it afterwards.
+        done = writer.finish() && done;
+        if (writer.fatalMessage() != nullptr)
+            fatalError(writer.fatalMessage());
     }
     gz.reset();
     if (done)

@@ -2,6 +2,7 @@
 # Benchmarks under Wine: extraction throughput and memory, the runtime archive
 # reader against plain inflating and the host's tar, and the launcher's
 # start-up overhead against an empty Windows program. Prints figures only.
+# KVELL_BENCH_ONLY=untar runs the runtime archive part alone.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${KVELL_BUILD_DIR:-$root/build}"
@@ -17,11 +18,14 @@ wineserver -w 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k || true' EXIT
 bin="$build/windows/tests/bench"
+only="${KVELL_BENCH_ONLY:-}"
 
+if [ -z "$only" ]; then
 echo "== extraction: 200 MiB through the launcher's copy loop and two plain copies =="
 wine "$bin/extract_bench.exe" 200 "$(winepath -w "$work")"
 echo "== extraction: peak memory while copying 500 MiB =="
 wine "$bin/extract_bench.exe" 500 "$(winepath -w "$work")" memory
+fi
 
 echo "== runtime archive: the host JDK as a tar.gz, untarGz against gzread alone and the host's tar =="
 # Packed once per build directory, its links (symbolic and hard) as files: the
@@ -66,6 +70,7 @@ print(f"untarGz peak working set {memory['peak_working_set_mib']:.1f} MiB, "
 print(f"untarGz's tree equals tar's: {'yes' if same else 'NO'}")
 PY
 
+[ -z "$only" ] || exit 0
 echo "== start-up: launcher (no included files, warm version cache) until main vs an empty program =="
 cat > "$work/start.toml" <<'TOML'
 program_type = 0

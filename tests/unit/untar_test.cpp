@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "process_state.h"
+#include "diag/log.h"
 #include "installer/progress.h"
 #include "installer/untar_gz.h"
 #include "payload/tar_header.h"
@@ -101,12 +102,14 @@ struct Untar : ::testing::Test {
         archive = base / "a.tar.gz";
         fs::create_directory(target);
         setenv("TMPDIR", base.c_str(), 1);
+        setenv("TMP", base.c_str(), 1);  // the log's folder
         resetProcessStateForTests();
     }
     void TearDown() override
     {
         resetProcessStateForTests();
         unsetenv("TMPDIR");
+        unsetenv("TMP");
         fs::remove_all(base);
     }
     bool untarBytes(const std::string& gz)
@@ -146,6 +149,25 @@ TEST_F(Untar, ExtractsDirectoriesAndFilesSkippingOtherKinds)
     EXPECT_EQ(readAll(target / "jre/bin/java.exe"), java);
     EXPECT_EQ(readAll(target / "jre/block"), block);
     EXPECT_EQ(fs::file_size(target / "jre/empty"), 0u);
+}
+
+TEST_F(Untar, ManyFilesLargeAndSmallComeOutWhole)
+{
+    // Several megabytes in files from empty to larger than all the buffering
+    // between reading and writing, each with its own bytes.
+    std::vector<Entry> entries{{"d/", '5'}};
+    for (size_t i = 0; i < 120; ++i) {
+        size_t size = i % 20 == 0 ? 700000 + i : (i * i * 37) % 20000;
+        std::string data(size, '\0');
+        for (size_t j = 0; j < size; ++j)
+            data[j] = static_cast<char>((j * 31 + i) % 251);
+        entries.push_back({"d/f" + std::to_string(i), '0', data});
+    }
+    ASSERT_TRUE(untar(entries));
+    for (size_t i = 1; i < entries.size(); ++i) {
+        SCOPED_TRACE(entries[i].name);
+        EXPECT_TRUE(readAll(target / entries[i].name) == entries[i].data);
+    }
 }
 
 TEST_F(Untar, ArchiveWithoutEndBlocksEndsAfterItsLastFile)
@@ -201,6 +223,27 @@ TEST_F(Untar, FileThatCannotBeCreatedIsFatal)
     std::ofstream(archive, std::ios::binary) << gzip(tar({{"no-such-dir/x", '0', "x"}}));
     EXPECT_EXIT(untarGz(archive.c_str(), target.c_str(), nullptr, 0), ::testing::ExitedWithCode(1),
                 "Could not open file no-such-dir/x");
+}
+
+TEST_F(Untar, FileThatCannotBeWrittenEndsTheWorkThere)
+{
+    // /dev/full takes no bytes. Extraction stops at that file: nothing after it
+    // is created or logged, even what was read before the failure came out,
+    // and no file is left open.
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    fs::create_symlink("/dev/full", target / "full");
+    logInfo("start");
+    size_t descriptors = std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    EXPECT_FALSE(untar({{"a", '0', "first"}, {"full", '0', pattern(1000)}, {"b", '0', "after"}, {"later/", '5'}}));
+    EXPECT_EQ(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()), descriptors);
+    EXPECT_EQ(readAll(target / "a"), "first");
+    EXPECT_FALSE(fs::exists(target / "b") || fs::exists(target / "later"));
+    std::string log = readAll(logFilePath());
+    EXPECT_NE(log.find("start\nextracting a (size 5)\nextracting full (size 1000)\nERROR: stream error\n"
+                       "ERROR: extract file failed\nERROR: untaring JRE was unsuccessful\n"),
+              std::string::npos)
+        << log;
 }
 
 TEST(TarHeader, SizeFieldForms)
