@@ -42,8 +42,9 @@ std::string runFileOf(const std::string& directory)
 bool removePair(const std::string& directory, const std::string& runFile)
 {
     if (!removeDirectoryTree(directory.c_str())) {
-        if (!fileExists(runFile.c_str()))
-            FileHandle(createFileWrite(runFile.c_str()));
+        if (!fileExists(runFile.c_str())) {
+            FileHandle recreated = createFileWrite(runFile.c_str());
+        }
         logInfo("Left %s for a later run to remove (in use)", directory.c_str());
         return false;
     }

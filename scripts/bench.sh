@@ -14,7 +14,7 @@ rm -rf "$work"
 mkdir -p "$work"
 export WINEPREFIX="$build/wine-bench" WINEDEBUG=-all
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
-wineserver -w 2>/dev/null || true
+wineserver -k 2>/dev/null || true  # a server left running (-p) would never end
 wineserver -p
 trap 'wineserver -k || true' EXIT
 bin="$build/windows/tests/bench"
