@@ -123,6 +123,11 @@ std::vector<std::string> environmentEntries();
 // Like readEnvironment, also telling whether the variable is not defined at all.
 bool readEnvironmentEx(const char* name, char* buf, size_t cap, bool* notDefined);
 int consoleOutputCodePage();
+// Whether text on standard error can reach anyone: not when there is none (a
+// GUI program started without redirection), nor when it is a console window of
+// this process alone (a console program started from Explorer), which closes
+// the moment the process ends.
+bool standardErrorIsSeen();
 // A C stream, closed when it goes.
 struct TextFileCloser {
     void operator()(FILE* file) const { std::fclose(file); }

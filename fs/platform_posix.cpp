@@ -360,6 +360,11 @@ int consoleOutputCodePage()
     return 65001;
 }
 
+bool standardErrorIsSeen()
+{
+    return true;
+}
+
 bool createPrivateDirectoryAt(const char* path)
 {
     return ::mkdir(path, 0700) == 0;

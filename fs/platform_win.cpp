@@ -439,6 +439,20 @@ int consoleOutputCodePage()
     return static_cast<int>(GetConsoleOutputCP());
 }
 
+bool standardErrorIsSeen()
+{
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err == nullptr || err == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD mode = 0;
+    if (!GetConsoleMode(err, &mode))
+        return true;  // a file or a pipe: someone reads it
+    // A console without a window (CREATE_NO_WINDOW) belongs to a program run
+    // unattended; nobody could answer a box there.
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) != 1 || GetConsoleWindow() == nullptr;
+}
+
 TextFile openTextFile(const char* path)
 {
     return TextFile(std::fopen(path, "rt"));

@@ -5,6 +5,7 @@
 #include "diag/errors.h"
 #include "diag/log.h"
 #include "fs/paths.h"
+#include "fs/platform.h"
 #include "payload/config_ids.h"
 #include "payload/config_store.h"
 #include "payload/payload_reader.h"
@@ -38,7 +39,9 @@ void loadPayload(LaunchState& state)
     }
     state.includedFilesOffset = layout.includedFilesOffset;
 
+    // Errors of other program types go to standard error, unless nobody could
+    // read them there: then they stay in boxes, which wait for the user.
     int type = getInt(cfg::kProgramType);
-    if (type != kWindowedProgram && type != kMessageBoxProgram)
+    if (type != kWindowedProgram && type != kMessageBoxProgram && standardErrorIsSeen())
         setMessageBoxErrors(false);
 }

@@ -1,4 +1,5 @@
-"""Ordinary applications rather than installers: the console stub kvellc.exe,
+"""Ordinary applications rather than installers: the console stub kvellc.exe
+and errors that nobody could read on standard error,
 the user's working directory (entry 162), every argument for the program
 (163), the run's files removed and earlier runs' leftovers swept (164), and no
 installation marker (165)."""
@@ -7,7 +8,7 @@ import struct
 import time
 import unittest
 
-from road import MARKER_KEY, MARKER_VALUE, RoadCase, road_payload
+from road import MARKER_KEY, MARKER_VALUE, MESSAGES, RoadCase, road_payload
 from wineharness import Config
 
 CONSOLE_STUB = Config.stub.parent / "kvellc.exe"
@@ -33,6 +34,18 @@ class Applications(RoadCase):
         self.assertEqual((road.result.exit_code, road.result.stdout), (83, "no jre found\n"), road.describe())
         road = self.road(launcher, env={"KVELL_STANDIN_MAIN_EXIT": "7"})
         self.assertEqual(road.result.exit_code, 7, road.describe())
+
+    def test_an_error_nobody_could_read_on_standard_error_waits_in_a_box(self):
+        # Started from Explorer, kvellc.exe has a console window of its own,
+        # which closes with it; kvell.exe has no standard error at all.
+        payload = road_payload({124: "'open"}, files=FILES)  # a fatal error
+        for stub in (CONSOLE_STUB, Config.stub):
+            with self.subTest(stub=stub.name):
+                road = self.road(self.case.launcher(payload, stub=stub), new_console=True)
+                self.assertEqual((road.result.exit_code, len(road.result.boxes)), (1, 1), road.describe())
+                self.assertTrue(road.result.boxes[0].text.startswith(MESSAGES[1007] + "\n\nLog: "), road.describe())
+        # Its output captured, kvellc.exe reports on standard error.
+        self.assertRoadFatal(self.road(self.case.launcher(payload, stub=CONSOLE_STUB)), MESSAGES[1007])
 
     def test_the_program_works_where_the_user_started_it(self):
         work = self.case.dir / "work"

@@ -649,7 +649,8 @@ class Session:
         return done
 
     def spawn(self, program, args=None, cmdline=None, set_env=None, unset_env=(), clear_env=False,
-              cwd=None, answer="ok", timeout=20, reg_dword=(), reg_delete=(), leave=()) -> "Started":
+              cwd=None, answer="ok", timeout=20, reg_dword=(), reg_delete=(), leave=(),
+              new_console=False) -> "Started":
         """Starts the Windows program through runner.exe and returns at once: a
         Started, whose wait() gives the RunResult and pid the child's process id.
 
@@ -666,6 +667,8 @@ class Session:
         leave: control ids; a dialog (#32770) holding one of them is no message
             box: the runner neither records nor answers it, the test drives it
             (e.g. (1005, FILE_NAME_FIELD) for the question and file dialogs).
+        new_console: the child gets a console window of its own instead of the
+            runner's standard handles (stdout and stderr stay empty).
         """
         if cmdline is None:
             cmdline = '"%s"' % program + ("" if args is None or args == "" else " " + args)
@@ -686,6 +689,8 @@ class Session:
             runner_args += ["--reg-delete", key, name]
         for control in leave:
             runner_args += ["--leave", str(int(control))]
+        if new_console:
+            runner_args.append("--new-console")
         started = Started(self, runner_args + ["--answer", answer, "--timeout", str(timeout), "--cmdline", cmdline,
                                                "--", program], cmdline, timeout)
         self.spawned = [other for other in self.spawned if not other.collected] + [started]

@@ -27,6 +27,9 @@
 //   --leave ID          a #32770 window with a control of this id (decimal or
 //                       0x hex; repeatable) is no message box: neither recorded
 //                       nor answered, the test drives it
+//   --new-console       the child gets a console of its own and not our
+//                       standard handles, as a console program started from
+//                       Explorer does
 //   --pid-file FILE     write the child's process id (decimal) as soon as it
 //                       exists, for tests that drive its windows meanwhile
 //   --reg-dword KEY NAME VALUE   before the start: set a REG_DWORD value
@@ -416,6 +419,7 @@ int wmain(int argc, wchar_t** argv)
     environment.loadOwn();
     std::wstring commandLine;
     bool haveCommandLine = false;
+    bool newConsole = false;
     std::wstring workingDirectory;
     BoxWatcher watcher;
     std::wstring statusFile;
@@ -452,6 +456,8 @@ int wmain(int argc, wchar_t** argv)
                 watcher.answers.push_back(answerId(name));
         } else if (a == L"--leave") {
             watcher.leave.push_back(static_cast<int>(std::wcstol(value(a).c_str(), nullptr, 0)));
+        } else if (a == L"--new-console") {
+            newConsole = true;
         } else if (a == L"--pid-file") {
             pidFile = value(a);
         } else if (a == L"--timeout") {
@@ -484,10 +490,12 @@ int wmain(int argc, wchar_t** argv)
     STARTUPINFOW startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = inheritable(STD_INPUT_HANDLE);
-    startup.hStdOutput = inheritable(STD_OUTPUT_HANDLE);
-    startup.hStdError = inheritable(STD_ERROR_HANDLE);
+    if (!newConsole) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = inheritable(STD_INPUT_HANDLE);
+        startup.hStdOutput = inheritable(STD_OUTPUT_HANDLE);
+        startup.hStdError = inheritable(STD_ERROR_HANDLE);
+    }
 
     // Everything the child starts belongs to one job, so a time-out ends it all.
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -504,7 +512,8 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION process;
     ZeroMemory(&process, sizeof process);
     if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, environmentBlock.data(),
+                        CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | (newConsole ? CREATE_NEW_CONSOLE : 0),
+                        environmentBlock.data(),
                         workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process))
         fail(L"cannot start", program);
     if (job != nullptr)
