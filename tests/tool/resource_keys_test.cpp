@@ -71,6 +71,8 @@ TEST_F(ResourceKeys, VersionsLevelsAndManifestsAreChecked)
               "p.toml:2: 'resources.execution_level' must be \"asInvoker\", \"highestAvailable\" or "
               "\"requireAdministrator\", not \"admin\"");
     EXPECT_EQ(refusal("icon_file = \"a.ico\"\n"), "p.toml:2: unknown key 'resources.icon_file'");
+    EXPECT_EQ(refusal("product_verison = \"1.0\"\n"),
+              "p.toml:2: unknown key 'resources.product_verison'; did you mean 'resources.product_version'?");
 
     writeText(path("app.manifest"), "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\"></assembly>");
     writeText(path("notes.txt"), "just text");

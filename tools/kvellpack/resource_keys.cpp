@@ -5,8 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "fs/wide.h"
+#include "key_suggestion.h"
 #include "manifest_text.h"
 
 namespace fs = std::filesystem;
@@ -221,8 +224,13 @@ bool readResourceKeys(const toml::node& node, const std::string& label, const st
                 index = i;
         }
         if (index == std::size(kKeys)) {
+            std::vector<std::string> known;
+            for (const ResourceKey& key : kKeys)
+                known.push_back(key.name);
+            std::string nearest = nearestName(std::string(name.str()), known);
             *error = label + ":" + std::to_string(name.source().begin.line) + ": unknown key '" + kResourcesTable +
-                     "." + std::string(name.str()) + "'";
+                     "." + std::string(name.str()) + "'" +
+                     (nearest.empty() ? "" : "; did you mean '" + std::string(kResourcesTable) + "." + nearest + "'?");
             return false;
         }
         r.isSet[index] = true;
